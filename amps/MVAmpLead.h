@@ -1,0 +1,11 @@
+#pragma once
+
+#include "amps/AmpChannel.h"
+
+// PLACEHOLDER until the amplifier models land: passes the sample through.
+class MVAmpLead final : public AmpChannel {
+public:
+    void setKnob(AmpKnob, float, bool) override {}
+    void activate() override {}
+    void process(SampleFrame*) override {}
+};

@@ -1,0 +1,10 @@
+# Sanitizer builds apply to every target of the tree (the engine, the plug-in, tools and tests).
+if(SELVARINE_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(SELVARINE_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT SELVARINE_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "SELVARINE_SANITIZE must be empty, address or thread")
+endif()
