@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <new>
@@ -48,8 +49,12 @@ double decodeSample(const unsigned char* p, int bytes, bool isFloat)
         return scaled(s, kNegative24, kPositive24);
     }
     default:
-        if (isFloat)
-            return double(std::bit_cast<float>(le32(p)));
+        if (isFloat) {
+            // A NaN or infinity in the response would turn the whole output
+            // into NaN; such samples read as silence.
+            const float x = std::bit_cast<float>(le32(p));
+            return std::isfinite(x) ? double(x) : 0.0;
+        }
         return scaled(std::int32_t(le32(p)), kNegative32, kPositive32);
     }
 }

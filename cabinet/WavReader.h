@@ -6,7 +6,7 @@
 // What readWav() learns from a RIFF/WAVE file: the three headers as they
 // stand in the file (decoded to host byte order) and the samples converted to
 // double. Integer PCM maps to -1..1; 32-bit float data is taken unscaled, so
-// values beyond +-1 survive.
+// values beyond +-1 survive, but NaN and infinities read as 0.
 //
 // The samples hold at most two channels: a file with more channels keeps the
 // first two of every frame. Only the frames the caller asked for are held, so

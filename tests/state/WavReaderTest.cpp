@@ -86,15 +86,18 @@ TEST(WavReader, FloatSamplesAreTakenUnscaledBeyondFullScale)
     spec.formatTag = 3;
     spec.bits = 32;
     Bytes data;
-    for (float x : {1.5f, -2.25f, 0.125f, -1.0f})
+    for (float x : {1.5f, -2.25f, 0.125f, -1.0f, std::nanf(""), -INFINITY})
         put32(data, std::bit_cast<std::uint32_t>(x));
     const WavInfo info = readBytes(withData(spec, data));
     ASSERT_TRUE(info.loaded);
-    ASSERT_EQ(info.samples.size(), 4u);
+    ASSERT_EQ(info.samples.size(), 6u);
     EXPECT_EQ(info.samples[0], 1.5);
     EXPECT_EQ(info.samples[1], -2.25);
     EXPECT_EQ(info.samples[2], 0.125);
     EXPECT_EQ(info.samples[3], -1.0);
+    // Non-finite values would poison the convolution: they read as silence.
+    EXPECT_EQ(info.samples[4], 0.0);
+    EXPECT_EQ(info.samples[5], 0.0);
 }
 
 TEST(WavReader, SixteenBitDataUnderTheFloatTagIsStillInteger)
