@@ -1,0 +1,175 @@
+// Doxaro: construction, identity, sample-rate handling, resume and suspend.
+
+#include "plugin/Doxaro.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "plugin/FactoryPrograms.h"
+#include "vst/ModulePath.h"
+#include "vst/PluginEntry.h"
+
+namespace vst {
+
+AudioEffect* createEffectInstance(HostCallback audioMaster)
+{
+    return new Doxaro(audioMaster);
+}
+
+} // namespace vst
+
+Doxaro::Doxaro(vst::HostCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams)
+{
+    // The descriptor the host sees.
+    setUniqueID(kUniqueId);
+    setNumInputs(2);
+    setNumOutputs(2);
+    setVersion(kVersion);
+    canProcessReplacing(true);
+    canDoubleReplacing(true);
+    programsAreChunks(true);
+    setInitialDelay(0);
+
+    // The blocks are constructed as members; the amplifier channels are
+    // addressed by model index from here on.
+    amps = {&mvClean, &mvLead, &bkvgClean, &bkvgLead, &jcClean, &jcLead};
+
+    fillFactoryBank();
+
+    // Program 0 goes into the engine in index order, through the same rules as
+    // a host change. Order matters: "High Res." (index 7) installs the
+    // amplifier networks while the amplifier knobs (11..16) still hold their
+    // initial positions. The cabinet values count as applied already, so
+    // nothing is rebuilt here: resume() builds the responses once, at the rate
+    // that is really used.
+    const ProgramRecord& first = bank.programs[0];
+    for (int i = 0; i < param::Count; ++i)
+        lastApplied[i] = first.params[i];
+    for (int i = 0; i < param::Count; ++i)
+        applyParameter(i, first.params[i]);
+
+    cabinet.clear();
+    userResponse.clear();
+    resumeLocked();
+    applyProgram(0);
+
+    // The editor is not part of this build: the host sees no editor window.
+    setEditor(nullptr);
+
+    buildDataFolder();
+}
+
+Doxaro::~Doxaro() = default;
+
+void Doxaro::fillFactoryBank()
+{
+    std::copy(std::begin(kBankMagic), std::end(kBankMagic), bank.magic);
+    bank.version = kFormatVersion;
+    for (int p = 0; p < kNumPrograms; ++p) {
+        ProgramRecord& record = bank.programs[p];
+        const FactoryProgram& factory = kFactoryPrograms[p];
+        std::copy(std::begin(kProgramMagic), std::end(kProgramMagic), record.magic);
+        record.version = kFormatVersion;
+        record.panelFlag = 1;
+        record.meterFlag = 1;
+        copyString(record.irPath, kNoResponsePath, ProgramRecord::kPathSize - 1);
+        copyString(record.name, factory.name, ProgramRecord::kMaxNameLength);
+        for (int i = 0; i < param::Count; ++i)
+            record.params[i] = static_cast<float>(factory.values[i]);
+    }
+}
+
+void Doxaro::buildDataFolder()
+{
+    // The folder of the library file itself, with its trailing separator; an
+    // unknown location leaves a path relative to the host's working folder.
+    std::string folder = vst::moduleFileName();
+    const std::size_t separator = folder.find_last_of("/\\");
+    folder.erase(separator == std::string::npos ? 0 : separator + 1);
+    dataFolder = folder + kDataFolderName + vst::kPathSeparator;
+}
+
+// ---- Identity ----
+
+bool Doxaro::getEffectName(char* name)
+{
+    copyString(name, kEffectName, vst::kVstMaxEffectNameLen);
+    return true;
+}
+
+bool Doxaro::getVendorString(char* text)
+{
+    copyString(text, kVendorString, vst::kVstMaxVendorStrLen);
+    return true;
+}
+
+bool Doxaro::getProductString(char* text)
+{
+    copyString(text, kProductString, vst::kVstMaxProductStrLen);
+    return true;
+}
+
+// ---- Processing state ----
+
+void Doxaro::setSampleRate(float rate)
+{
+    // A rate that is not a positive number would poison every coefficient.
+    if (!std::isfinite(rate) || rate <= 0.0f)
+        return;
+    std::lock_guard<std::mutex> lock(writerLock);
+    AudioEffectX::setSampleRate(rate);
+}
+
+void Doxaro::setBlockSize(vst::VstInt32 size)
+{
+    // Nothing depends on it: blocks of any length are processed sample by sample.
+    std::lock_guard<std::mutex> lock(writerLock);
+    AudioEffectX::setBlockSize(size);
+}
+
+void Doxaro::resume()
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    resumeLocked();
+}
+
+void Doxaro::suspend()
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    cabinet.clear();
+    userResponse.clear();
+    // A suspended instance is already prepared for the next start.
+    resumeLocked();
+}
+
+void Doxaro::resumeLocked()
+{
+    const float rate = sampleRate;
+
+    upsampleBuffer = {0.0, 0.0};
+    applyOversampling();
+
+    tremolo.setSampleRate(rate);
+    lastTimeInfo = getTimeInfo(vst::kVstPpqPosValid | vst::kVstTempoValid);
+    if (lastTimeInfo != nullptr && std::isfinite(lastTimeInfo->tempo) && lastTimeInfo->tempo > 0.0) {
+        lastTempo = lastTimeInfo->tempo;
+        tremolo.setTempo(lastTempo);
+    }
+    // The period depends on the rate just set, with or without a host tempo.
+    tremolo.setSpeed(tremolo.lastSpeed());
+
+    spring.setSampleRate(rate);
+    cabinet.setSampleRate(rate);
+    userResponse.setSampleRate(rate);
+    reloadUserResponse();
+    limiter.reset();
+    limiter.setSampleRate(rate);
+
+    const int hold = static_cast<int>(rate * 0.5f);
+    clipHold = hold;
+    clipCounter = hold;
+    clipLed = 0.0f;
+    inputPeak = 0.0f;
+    cleanStereo = values[param::GateOnOff] != 0.0f && values[param::AmpOnOff] != 0.0f;
+}

@@ -1,0 +1,201 @@
+#pragma once
+
+#include <array>
+#include <mutex>
+#include <string>
+
+#include "amps/BKVGAmpClean.h"
+#include "amps/BKVGAmpLead.h"
+#include "amps/JCAmpClean.h"
+#include "amps/JCAmpLead.h"
+#include "amps/MVAmpClean.h"
+#include "amps/MVAmpLead.h"
+#include "cabinet/CabinetEngine.h"
+#include "cabinet/UserResponseEngine.h"
+#include "dsp/Relaxed.h"
+#include "effects/ChebyFilter.h"
+#include "effects/Limiter.h"
+#include "effects/NoiseGate.h"
+#include "effects/Spring.h"
+#include "effects/Tremolo.h"
+#include "plugin/Parameters.h"
+#include "plugin/ProgramRecord.h"
+#include "vst/AudioEffectX.h"
+
+// The plug-in: a guitar amplifier and speaker-cabinet simulator. It owns the
+// bank of programs, every block of the signal chain, the metering state and
+// the editor, answers the host's calls and runs the chain sample by sample.
+//
+// Threads.
+// - Writers: setParameter, setProgram, setProgramName, setChunk, resume,
+//   suspend and the sample-rate and block-size stores run on host threads
+//   (user interface, automation, the editor). One mutex serialises them, so
+//   every block sees one writer at a time; the private helpers they call
+//   assume the lock is held.
+// - The audio thread runs processReplacing / processDoubleReplacing. It never
+//   locks. Everything it reads that a writer changes is Relaxed (single
+//   settings) or handed over by the blocks themselves (coefficient sets); it
+//   takes a snapshot of the switches once per block.
+// - getParameter and the meter reads are lock-free and may run on any thread.
+class Doxaro final : public vst::AudioEffectX {
+public:
+    static constexpr vst::VstInt32 kNumPrograms = BankImage::kPrograms;
+    static constexpr vst::VstInt32 kNumParams = param::Count;
+    static constexpr vst::VstInt32 kUniqueId = vst::fourCharCode('D', 'X', 'O', 's');
+    static constexpr vst::VstInt32 kVersion = 1;            // descriptor version
+    static constexpr vst::VstInt32 kVendorVersion = 1000;
+    static constexpr const char* kEffectName = "Doxaro Orvandel Selvarine";
+    static constexpr const char* kProductString = "Doxaro Orvandel Selvarine Ver.1.0.0";
+    static constexpr const char* kVendorString = "Doxaro, Inc.";
+    static constexpr const char* kDataFolderName = "OrvandelSelvarine Files";
+    static constexpr int kNumAmpModels = 6;
+
+    // The switches and settings the driver reads once per block.
+    struct Switches {
+        bool bypassed;          // "Bypass" engaged: outputs are copies of the inputs
+        int oversampling;       // 1 or 2 amplifier passes per host sample
+        float inputGain;        // "Input", linear
+        int inputMode;          // 0 left, 1 right, 2 left + right
+        bool antiAliasing;      // "High Res." engaged: the four ChebyFilters run around the amplifier
+        int modelIndex;         // selected amplifier channel, 0..5
+        bool stereoCabinet;     // "CAB type" not 0: stereo from the cabinet section on
+        bool cleanStereo;       // gate and amplifier both off: the stereo path takes the raw input pair
+        bool cabinetsOn;        // either cabinet slot on
+        bool userResponseOn;    // the current program names a user impulse response
+        bool limiterEngaged;    // "Limiter On/Off" exactly 0
+        double outputGain;      // "Output", linear
+        int clipHold;           // samples the clip indicator stays lit
+        bool meterOn;           // the current program's input meter is on
+    };
+
+    // Creates a processable instance at 44100 Hz holding the factory bank with
+    // program 0 applied. Host loading thread.
+    explicit Doxaro(vst::HostCallback audioMaster);
+    ~Doxaro() override;
+
+    // ---- Audio thread ----
+    void processReplacing(float** inputs, float** outputs, vst::VstInt32 sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, vst::VstInt32 sampleFrames) override;
+
+    // ---- Parameters (writers lock; getParameter is lock-free) ----
+    // Values that are not finite change nothing; others are clamped into 0..1.
+    void setParameter(vst::VstInt32 index, float value) override;
+    float getParameter(vst::VstInt32 index) override;
+    void getParameterName(vst::VstInt32 index, char* text) override;
+    void getParameterLabel(vst::VstInt32 index, char* label) override;
+    void getParameterDisplay(vst::VstInt32 index, char* text) override;
+    bool canParameterBeAutomated(vst::VstInt32) override { return true; }
+
+    // ---- Programs (host and editor threads) ----
+    void setProgram(vst::VstInt32 program) override;
+    void setProgramName(const char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
+    // The current program's user impulse-response path ("empty" for none):
+    // stored in the program and loaded at once.
+    void setResponsePath(const char* path);
+    // The current program's editor flags (1 = shown / on).
+    void setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag);
+    // A copy of one program's record (index 0..23; others give program 0).
+    ProgramRecord programRecord(vst::VstInt32 index) const;
+
+    // ---- State chunks ----
+    // The returned memory belongs to the plug-in and stays valid until the
+    // next getChunk call; it is a snapshot taken under the writer lock.
+    vst::VstInt32 getChunk(void** data, bool isPreset) override;
+    vst::VstInt32 setChunk(void* data, vst::VstInt32 byteSize, bool isPreset) override;
+
+    // ---- Processing state (host threads, while processing is stopped) ----
+    void setSampleRate(float rate) override;
+    void setBlockSize(vst::VstInt32 size) override;
+    void resume() override;
+    void suspend() override;
+
+    // ---- Identity ----
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    vst::VstInt32 getVendorVersion() override { return kVendorVersion; }
+    vst::VstInt32 canDo(const char*) override { return 0; }
+
+    // ---- Read-outs (any thread, lock-free) ----
+    Switches switches() const;
+    float getInputPeak() const { return inputPeak; }          // block peak of the input stage, /2
+    float getClipLed() const { return clipLed; }              // 1 while the clip indicator is lit
+    const std::string& getDataFolder() const { return dataFolder; }
+
+private:
+    // Writer helpers: the caller holds writerLock (or is the constructor).
+    void applyParameter(int index, float value);
+    void applyProgram(int program);
+    void applyOversampling();
+    void selectModel();
+    void resetModel();
+    void cabinetCheck(int index, float value);
+    void reloadUserResponse();
+    void refreshProgramFlags();
+    void resumeLocked();
+    void fillFactoryBank();
+    void buildDataFolder();
+    ProgramRecord& currentRecord() { return bank.programs[curProgram.load()]; }
+
+    // The host's tempo, if it reports a usable one, goes to the tremolo. Audio
+    // thread (and resume).
+    void pollTempo();
+    // The chain for one host block, for either sample type. Audio thread.
+    template <typename Sample>
+    void processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampleFrames);
+    // The clip indicator after the output gain, while the limiter is off.
+    void watchClip(double magnitude, int hold);
+
+    mutable std::mutex writerLock; // serialises every writer entry point; never taken by the audio thread
+
+    // ---- Programs (writers only; the audio thread reads the Relaxed flags below) ----
+    BankImage bank{};        // the 24 programs; the current one holds the authoritative values
+    BankImage chunkImage{};  // snapshot handed to the host by getChunk
+
+    // ---- Engine copies of the parameters and derived settings (writers write, audio reads) ----
+    std::array<Relaxed<float>, param::Count> values{};  // the value of each parameter as applied
+    Relaxed<bool> bypassed{false};      // "Bypass" engaged
+    Relaxed<int> inputMode{2};          // 0 left, 1 right, 2 left + right
+    Relaxed<bool> antiAliasing{false};  // "High Res." engaged
+    Relaxed<int> oversampling{1};       // amplifier passes per host sample, 1 or 2
+    Relaxed<int> modelIndex{0};         // selected amplifier channel
+    Relaxed<bool> stereoCabinet{false}; // stereo cabinet section
+    Relaxed<bool> cab1On{false};        // cabinet slot 1 engaged
+    Relaxed<bool> cab2On{false};        // cabinet slot 2 engaged
+    Relaxed<bool> cleanStereo{false};   // gate and amplifier both off
+    Relaxed<bool> meterOn{true};        // current program's meterFlag is 1
+    Relaxed<bool> userResponseOn{false}; // current program's irPath is not "empty"
+    std::array<float, param::Count> lastApplied{}; // writers: value last handed to the cabinet engine (cabinet indices)
+
+    // ---- Signal chain, in signal order ----
+    NoiseGate gate;
+    ChebyFilter preFilter1;   // anti-imaging filters before the amplifier (oversampled rate)
+    ChebyFilter preFilter2;
+    ChebyFilter postFilter1;  // anti-aliasing filters after the amplifier (oversampled rate)
+    ChebyFilter postFilter2;
+    std::array<double, 2> upsampleBuffer{}; // audio thread: [0] the host sample, [1] the stuffed zero
+    MVAmpClean mvClean;
+    MVAmpLead mvLead;
+    BKVGAmpClean bkvgClean;
+    BKVGAmpLead bkvgLead;
+    JCAmpClean jcClean;
+    JCAmpLead jcLead;
+    std::array<AmpChannel*, kNumAmpModels> amps{}; // the six channels by model index
+    const vst::VstTimeInfo* lastTimeInfo = nullptr; // audio thread: the host's last time record (not owned)
+    double lastTempo = 120.0;                        // audio thread: last usable host tempo, BPM
+    Tremolo tremolo;
+    Spring spring;
+    CabinetEngine cabinet;
+    UserResponseEngine userResponse;
+    Limiter limiter;
+
+    // ---- Metering (audio thread writes, the editor reads) ----
+    Relaxed<float> inputPeak{0.0f}; // peak of the input stage in the last block, halved
+    Relaxed<int> clipHold{22050};   // samples the clip indicator stays lit (half a second)
+    int clipCounter = 22050;        // audio thread: samples since the last over, up to clipHold
+    Relaxed<float> clipLed{0.0f};   // 1.0 while lit, else 0.0
+
+    std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
+};

@@ -1,0 +1,143 @@
+// Doxaro: programs, program names, the user response path and state chunks.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "plugin/Doxaro.h"
+
+namespace {
+
+// Chunks come from outside: a string that fills its field is cut at the field's
+// last byte so that nothing ever reads past it.
+void terminateStrings(ProgramRecord& record)
+{
+    record.name[ProgramRecord::kNameSize - 1] = 0;
+    record.irPath[ProgramRecord::kPathSize - 1] = 0;
+}
+
+} // namespace
+
+void Doxaro::setProgram(vst::VstInt32 program)
+{
+    if (program < 0 || program >= kNumPrograms)
+        return;
+    std::lock_guard<std::mutex> lock(writerLock);
+    applyProgram(program);
+}
+
+void Doxaro::applyProgram(int program)
+{
+    curProgram = program;
+    ProgramRecord& record = bank.programs[program];
+    for (int i = 0; i < param::Count; ++i) {
+        const float value = record.params[i];
+        if (!std::isfinite(value)) {
+            // Such a value changes nothing; the program keeps what the engine runs.
+            record.params[i] = values[i];
+            continue;
+        }
+        applyParameter(i, std::clamp(value, 0.0f, 1.0f));
+    }
+    refreshProgramFlags();
+    // The response file is read again even when the path did not change.
+    reloadUserResponse();
+}
+
+void Doxaro::refreshProgramFlags()
+{
+    const ProgramRecord& record = currentRecord();
+    meterOn = record.meterFlag == 1;
+    userResponseOn = std::strcmp(record.irPath, kNoResponsePath) != 0;
+}
+
+void Doxaro::reloadUserResponse()
+{
+    userResponse.loadUserResponse(currentRecord().irPath);
+}
+
+void Doxaro::setProgramName(const char* name)
+{
+    {
+        std::lock_guard<std::mutex> lock(writerLock);
+        copyString(currentRecord().name, name, ProgramRecord::kMaxNameLength);
+    }
+    if (editor != nullptr && editor->isOpen())
+        updateDisplay();
+}
+
+void Doxaro::getProgramName(char* name)
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    copyString(name, currentRecord().name, ProgramRecord::kMaxNameLength);
+}
+
+bool Doxaro::getProgramNameIndexed(vst::VstInt32, vst::VstInt32 index, char* text)
+{
+    if (index < 0 || index >= kNumPrograms)
+        return false;
+    std::lock_guard<std::mutex> lock(writerLock);
+    copyString(text, bank.programs[index].name, ProgramRecord::kMaxNameLength);
+    return true;
+}
+
+void Doxaro::setResponsePath(const char* path)
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    copyString(currentRecord().irPath, path != nullptr ? path : kNoResponsePath, ProgramRecord::kPathSize - 1);
+    refreshProgramFlags();
+    reloadUserResponse();
+}
+
+void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    currentRecord().panelFlag = panelFlag;
+    currentRecord().meterFlag = meterFlag;
+    refreshProgramFlags();
+}
+
+ProgramRecord Doxaro::programRecord(vst::VstInt32 index) const
+{
+    std::lock_guard<std::mutex> lock(writerLock);
+    return bank.programs[index >= 0 && index < kNumPrograms ? index : 0];
+}
+
+vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
+{
+    if (data == nullptr)
+        return 0;
+    std::lock_guard<std::mutex> lock(writerLock);
+    // A copy, so that the host reads a consistent image while writers go on.
+    if (isPreset) {
+        chunkImage.programs[0] = currentRecord();
+        *data = &chunkImage.programs[0];
+        return sizeof(ProgramRecord);
+    }
+    chunkImage = bank;
+    *data = &chunkImage;
+    return sizeof(BankImage);
+}
+
+vst::VstInt32 Doxaro::setChunk(void* data, vst::VstInt32 byteSize, bool isPreset)
+{
+    if (data == nullptr)
+        return 0;
+    if (isPreset) {
+        if (byteSize != static_cast<vst::VstInt32>(sizeof(ProgramRecord)))
+            return 0;
+        std::lock_guard<std::mutex> lock(writerLock);
+        std::memmove(&currentRecord(), data, sizeof(ProgramRecord));
+        terminateStrings(currentRecord());
+        applyProgram(curProgram);
+        return 1;
+    }
+    if (byteSize != static_cast<vst::VstInt32>(sizeof(BankImage)))
+        return 0;
+    std::lock_guard<std::mutex> lock(writerLock);
+    std::memmove(&bank, data, sizeof(BankImage));
+    for (ProgramRecord& record : bank.programs)
+        terminateStrings(record);
+    applyProgram(curProgram);
+    return 1;
+}
