@@ -1,11 +1,13 @@
 #pragma once
 
-#include "amps/AmpChannel.h"
+#include "amps/BKVGAmpBase.h"
 
-// PLACEHOLDER until the amplifier models land: passes the sample through.
-class BKVGAmpClean final : public AmpChannel {
+// The BKVG clean channel: gain network, tone stack, a gentle saturating
+// integrator (22050 Hz), 20 Hz high-pass, tube feedback subtracted before the
+// presence network, tube stage, output high-pass, inverted output gain.
+class BKVGAmpClean final : public BKVGAmpBase {
 public:
-    void setKnob(AmpKnob, float, bool) override {}
-    void activate() override {}
-    void process(SampleFrame*) override {}
+    BKVGAmpClean() : BKVGAmpBase(22050.0) {}
+
+    void process(SampleFrame* frame) override;
 };

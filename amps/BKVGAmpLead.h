@@ -1,11 +1,13 @@
 #pragma once
 
-#include "amps/AmpChannel.h"
+#include "amps/BKVGAmpBase.h"
 
-// PLACEHOLDER until the amplifier models land: passes the sample through.
-class BKVGAmpLead final : public AmpChannel {
+// The BKVG lead channel: gain network, tone stack, a hot saturating
+// integrator (10 kHz), 20 Hz high-pass, tube stage with feedback at its
+// input, output high-pass, presence network last, inverted output gain.
+class BKVGAmpLead final : public BKVGAmpBase {
 public:
-    void setKnob(AmpKnob, float, bool) override {}
-    void activate() override {}
-    void process(SampleFrame*) override {}
+    BKVGAmpLead() : BKVGAmpBase(10000.0) {}
+
+    void process(SampleFrame* frame) override;
 };

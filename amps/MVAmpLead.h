@@ -1,11 +1,51 @@
 #pragma once
 
 #include "amps/AmpChannel.h"
+#include "dsp/MVLeadGain.h"
+#include "dsp/MVLeadTS.h"
+#include "dsp/MVMasterPresence.h"
+#include "dsp/Mailbox.h"
+#include "dsp/OnePole.h"
+#include "dsp/SaturatingIntegrator.h"
+#include "dsp/TubeStage.h"
 
-// PLACEHOLDER until the amplifier models land: passes the sample through.
+// The MV lead channel: gain network, a hot first tube stage, 250 Hz
+// high-pass, saturating integrator, tone stack, presence and master, a second
+// tube stage, output high-pass.
+//
+// Threads: as MVAmpClean (networks through their crossfade; the one-pole and
+// nonlinear-stage constants as one tuning set installed by the audio thread,
+// which restarts the nonlinear states).
 class MVAmpLead final : public AmpChannel {
 public:
-    void setKnob(AmpKnob, float, bool) override {}
-    void activate() override {}
-    void process(SampleFrame*) override {}
+    MVAmpLead();
+
+    void setSampleRate(float rate) override;
+    void reset() override;
+    void process(SampleFrame* frame) override;
+    void setKnob(AmpKnob knob, float position, bool recompute) override;
+    void activate() override;
+
+    OnePole interstageFilter;                 // 250 Hz low-pass; high-pass after the first stage
+    MVLeadGain gain;                          // gain pot
+    MVLeadTS toneStack;                       // low, mid, high
+    MVMasterPresence masterPresence;          // presence and master
+    TubeStage firstTube{2.0};                 // preamp stage, bias 2, feedback low-passed at 60 Hz
+    SaturatingIntegrator integrator{10000.0}; // slew-limiting low-pass at 10 kHz
+    TubeStage secondTube{0.2};                // power stage, bias 0.2, feedback low-passed at 600 Hz
+    OnePole outputFilter;                     // 20 Hz low-pass; high-pass at the output
+
+private:
+    struct Tuning {
+        OnePole::Coefficients interstage;         // 250 Hz
+        OnePole::Coefficients firstTubeFeedback;  // 60 Hz
+        OnePole::Coefficients secondTubeFeedback; // 600 Hz
+        OnePole::Coefficients output;             // 20 Hz
+        double integratorAlpha = 0.0;             // integrator step at 10 kHz
+    };
+
+    void publishTuning(float rate) noexcept;
+    void installTuning(const Tuning& tuning) noexcept;
+
+    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

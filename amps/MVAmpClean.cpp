@@ -1,0 +1,86 @@
+#include "amps/MVAmpClean.h"
+
+MVAmpClean::MVAmpClean()
+{
+    publishTuning(sampleRate);
+}
+
+void MVAmpClean::publishTuning(float rate) noexcept
+{
+    Tuning& t = tuning_.draft();
+    t.integratorAlpha = integrator.alphaFor(rate);
+    t.input = OnePole::lowpass(50.0, rate);
+    t.interstage = OnePole::lowpass(20.0, rate);
+    t.tubeFeedback = OnePole::lowpass(380.0, rate);
+    t.output = OnePole::lowpass(20.0, rate);
+    tuning_.publish();
+}
+
+void MVAmpClean::installTuning(const Tuning& t) noexcept
+{
+    integrator.restart(t.integratorAlpha);
+    inputFilter.setCoefficients(t.input);
+    interstageFilter.setCoefficients(t.interstage);
+    tube.restart(t.tubeFeedback);
+    outputFilter.setCoefficients(t.output);
+}
+
+void MVAmpClean::setSampleRate(float rate)
+{
+    AmpChannel::setSampleRate(rate);
+    inputFilter.setSampleRate(rate);
+    interstageFilter.setSampleRate(rate);
+    gainTS.setSampleRate(rate);
+    gainTS.updateCoefficients();
+    masterPresence.setSampleRate(rate);
+    masterPresence.updateCoefficients();
+    tube.feedbackFilter.setSampleRate(rate);
+    outputFilter.setSampleRate(rate);
+    publishTuning(rate);
+}
+
+void MVAmpClean::reset()
+{
+    gainTS.reset();
+    masterPresence.reset();
+}
+
+void MVAmpClean::activate()
+{
+    gainTS.updateCoefficients();
+    masterPresence.updateCoefficients();
+}
+
+void MVAmpClean::setKnob(AmpKnob knob, float position, bool recompute)
+{
+    switch (knob) {
+    case AmpKnob::Gain: gainTS.gain = position; break;
+    case AmpKnob::Low: gainTS.low = position; break;
+    case AmpKnob::Mid: gainTS.mid = position; break;
+    case AmpKnob::High: gainTS.high = position; break;
+    case AmpKnob::Presence: masterPresence.presence = position; break;
+    case AmpKnob::Master: masterPresence.master = position; break;
+    }
+    if (!recompute)
+        return;
+    if (knob == AmpKnob::Presence || knob == AmpKnob::Master)
+        masterPresence.updateCoefficients();
+    else
+        gainTS.updateCoefficients();
+}
+
+void MVAmpClean::process(SampleFrame* frame)
+{
+    if (!enabled)
+        return;
+    if (tuning_.fetch())
+        installTuning(tuning_.current());
+
+    double x = inputFilter.highpass(frame->value);
+    x = gainTS.filter(x);
+    x = integrator.process(x, 0.25);
+    x = 4.0 * interstageFilter.highpass(x);
+    x = masterPresence.filter(x);
+    const double y = tube.process(5.0 * (x - 0.3 * tube.feedback));
+    frame->value = 1.25 * outputFilter.highpass(y);
+}
