@@ -1,0 +1,254 @@
+#include "cabinet/FFTReal.h"
+
+#include <cassert>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+namespace {
+
+// exp(-2πi·k/n) split into its parts; k/n is reduced first so that the
+// angle stays small and the table entries are as exact as cos/sin allow.
+void unitRoot(long k, long n, double& re, double& im)
+{
+    const double angle = 2.0 * std::numbers::pi * double(k % n) / double(n);
+    re = std::cos(angle);
+    im = -std::sin(angle);
+}
+
+// One radix-4 Stockham pass with stride 1 (the first pass): the butterflies
+// of all p read four contiguous quarters and write groups of four.
+void radix4First(int n4, const double* __restrict__ xr, const double* __restrict__ xi, double* __restrict__ yr,
+                 double* __restrict__ yi, const double* __restrict__ tw) noexcept
+{
+    const double* w1r = tw;
+    const double* w1i = tw + n4;
+    const double* w2r = tw + 2 * n4;
+    const double* w2i = tw + 3 * n4;
+    const double* w3r = tw + 4 * n4;
+    const double* w3i = tw + 5 * n4;
+    for (int p = 0; p < n4; ++p) {
+        const double ar = xr[p], ai = xi[p];
+        const double br = xr[p + n4], bi = xi[p + n4];
+        const double cr = xr[p + 2 * n4], ci = xi[p + 2 * n4];
+        const double dr = xr[p + 3 * n4], di = xi[p + 3 * n4];
+        const double apcR = ar + cr, apcI = ai + ci;
+        const double amcR = ar - cr, amcI = ai - ci;
+        const double bpdR = br + dr, bpdI = bi + di;
+        const double bmdR = br - dr, bmdI = bi - di;
+        // (a - c) - i(b - d), (a + c) - (b + d), (a - c) + i(b - d)
+        const double t1r = amcR + bmdI, t1i = amcI - bmdR;
+        const double t2r = apcR - bpdR, t2i = apcI - bpdI;
+        const double t3r = amcR - bmdI, t3i = amcI + bmdR;
+        yr[4 * p] = apcR + bpdR;
+        yi[4 * p] = apcI + bpdI;
+        yr[4 * p + 1] = w1r[p] * t1r - w1i[p] * t1i;
+        yi[4 * p + 1] = w1r[p] * t1i + w1i[p] * t1r;
+        yr[4 * p + 2] = w2r[p] * t2r - w2i[p] * t2i;
+        yi[4 * p + 2] = w2r[p] * t2i + w2i[p] * t2r;
+        yr[4 * p + 3] = w3r[p] * t3r - w3i[p] * t3i;
+        yi[4 * p + 3] = w3r[p] * t3i + w3i[p] * t3r;
+    }
+}
+
+// One radix-4 Stockham pass with stride s > 1: for each twiddle index p the
+// s interleaved sub-transforms are processed as one contiguous run.
+void radix4Strided(int n4, int s, const double* __restrict__ xr, const double* __restrict__ xi,
+                   double* __restrict__ yr, double* __restrict__ yi, const double* __restrict__ tw) noexcept
+{
+    const int quarter = s * n4;
+    for (int p = 0; p < n4; ++p) {
+        const double w1r = tw[p], w1i = tw[n4 + p];
+        const double w2r = tw[2 * n4 + p], w2i = tw[3 * n4 + p];
+        const double w3r = tw[4 * n4 + p], w3i = tw[5 * n4 + p];
+        const double* ar = xr + s * p;
+        const double* ai = xi + s * p;
+        double* outR = yr + 4 * s * p;
+        double* outI = yi + 4 * s * p;
+        for (int q = 0; q < s; ++q) {
+            const double apcR = ar[q] + ar[q + 2 * quarter], apcI = ai[q] + ai[q + 2 * quarter];
+            const double amcR = ar[q] - ar[q + 2 * quarter], amcI = ai[q] - ai[q + 2 * quarter];
+            const double bpdR = ar[q + quarter] + ar[q + 3 * quarter];
+            const double bpdI = ai[q + quarter] + ai[q + 3 * quarter];
+            const double bmdR = ar[q + quarter] - ar[q + 3 * quarter];
+            const double bmdI = ai[q + quarter] - ai[q + 3 * quarter];
+            const double t1r = amcR + bmdI, t1i = amcI - bmdR;
+            const double t2r = apcR - bpdR, t2i = apcI - bpdI;
+            const double t3r = amcR - bmdI, t3i = amcI + bmdR;
+            outR[q] = apcR + bpdR;
+            outI[q] = apcI + bpdI;
+            outR[q + s] = w1r * t1r - w1i * t1i;
+            outI[q + s] = w1r * t1i + w1i * t1r;
+            outR[q + 2 * s] = w2r * t2r - w2i * t2i;
+            outI[q + 2 * s] = w2r * t2i + w2i * t2r;
+            outR[q + 3 * s] = w3r * t3r - w3i * t3i;
+            outI[q + 3 * s] = w3r * t3i + w3i * t3r;
+        }
+    }
+}
+
+// The closing radix-2 pass (sub-transform length 2, no twiddles).
+void radix2Last(int s, const double* __restrict__ xr, const double* __restrict__ xi, double* __restrict__ yr,
+                double* __restrict__ yi) noexcept
+{
+    for (int q = 0; q < s; ++q) {
+        const double ar = xr[q], ai = xi[q], br = xr[q + s], bi = xi[q + s];
+        yr[q] = ar + br;
+        yi[q] = ai + bi;
+        yr[q + s] = ar - br;
+        yi[q + s] = ai - bi;
+    }
+}
+
+} // namespace
+
+FFTReal::FFTReal(int length)
+    : length_(length)
+    , half_(length / 2)
+    , finalRadix2_(false)
+{
+    assert(length >= 2 && (length & (length - 1)) == 0);
+
+    // Radix-4 passes while four or more points remain per sub-transform.
+    int n = half_;
+    int stride = 1;
+    int base = 0;
+    while (n >= 4) {
+        passes_.push_back(Pass{n, stride, base});
+        base += 6 * (n / 4);
+        n /= 4;
+        stride *= 4;
+    }
+    finalRadix2_ = (n == 2);
+
+    twiddles_.resize(std::size_t(base));
+    for (const Pass& pass : passes_) {
+        const int n4 = pass.n / 4;
+        double* tw = twiddles_.data() + pass.twiddleBase;
+        for (int p = 0; p < n4; ++p) {
+            unitRoot(long(p), pass.n, tw[p], tw[n4 + p]);
+            unitRoot(2L * p, pass.n, tw[2 * n4 + p], tw[3 * n4 + p]);
+            unitRoot(3L * p, pass.n, tw[4 * n4 + p], tw[5 * n4 + p]);
+        }
+    }
+
+    postCos_.resize(std::size_t(half_));
+    postSin_.resize(std::size_t(half_));
+    for (int k = 0; k < half_; ++k) {
+        double re = 0.0, im = 0.0;
+        unitRoot(k, length_, re, im);
+        postCos_[std::size_t(k)] = re;
+        postSin_[std::size_t(k)] = -im;
+    }
+
+    bufferRe_.assign(std::size_t(half_), 0.0);
+    bufferIm_.assign(std::size_t(half_), 0.0);
+    workRe_.assign(std::size_t(half_), 0.0);
+    workIm_.assign(std::size_t(half_), 0.0);
+}
+
+bool FFTReal::complexForward(double* re, double* im, double* workRe, double* workIm) noexcept
+{
+    double* xr = re;
+    double* xi = im;
+    double* yr = workRe;
+    double* yi = workIm;
+    bool inWork = false;
+    for (const Pass& pass : passes_) {
+        const double* tw = twiddles_.data() + pass.twiddleBase;
+        if (pass.stride == 1)
+            radix4First(pass.n / 4, xr, xi, yr, yi, tw);
+        else
+            radix4Strided(pass.n / 4, pass.stride, xr, xi, yr, yi, tw);
+        std::swap(xr, yr);
+        std::swap(xi, yi);
+        inWork = !inWork;
+    }
+    if (finalRadix2_) {
+        radix2Last(half_ / 2, xr, xi, yr, yi);
+        inWork = !inWork;
+    }
+    return inWork;
+}
+
+void FFTReal::forward(const double* input, double* output) noexcept
+{
+    const int m = half_;
+    double* __restrict__ zr = bufferRe_.data();
+    double* __restrict__ zi = bufferIm_.data();
+    // Even samples as real parts, odd samples as imaginary parts.
+    for (int n = 0; n < m; ++n) {
+        zr[n] = input[2 * n];
+        zi[n] = input[2 * n + 1];
+    }
+    if (complexForward(bufferRe_.data(), bufferIm_.data(), workRe_.data(), workIm_.data())) {
+        zr = workRe_.data();
+        zi = workIm_.data();
+    }
+
+    // Split Z into the spectra of the even (E) and odd (O) samples and join
+    // them: X[k] = E[k] + exp(-2πik/N)·O[k].
+    const double* __restrict__ c = postCos_.data();
+    const double* __restrict__ s = postSin_.data();
+    double* __restrict__ outRe = output;
+    double* __restrict__ outIm = output + m;
+    const double z0r = zr[0], z0i = zi[0];
+    for (int k = 1; k < m; ++k) {
+        const int j = m - k;
+        const double er = 0.5 * (zr[k] + zr[j]);
+        const double ei = 0.5 * (zi[k] - zi[j]);
+        const double orr = 0.5 * (zi[k] + zi[j]);
+        const double oi = -0.5 * (zr[k] - zr[j]);
+        outRe[k] = er + (c[k] * orr + s[k] * oi);
+        outIm[k] = ei + (c[k] * oi - s[k] * orr);
+    }
+    output[0] = z0r + z0i;
+    output[m] = z0r - z0i;
+}
+
+void FFTReal::inverse(const double* input, double* output) noexcept
+{
+    const int m = half_;
+    double* __restrict__ zr = bufferRe_.data();
+    double* __restrict__ zi = bufferIm_.data();
+    const double* __restrict__ c = postCos_.data();
+    const double* __restrict__ s = postSin_.data();
+    const double* inRe = input;
+    const double* inIm = input + m;
+
+    // Rebuild Z = 2·(E + i·O) from the half spectrum, so that an unscaled
+    // inverse of N/2 points leaves N times the signal.
+    for (int k = 1; k < m; ++k) {
+        const int j = m - k;
+        const double fr = inRe[k] + inRe[j];
+        const double fi = inIm[k] - inIm[j];
+        const double gr = inRe[k] - inRe[j];
+        const double gi = inIm[k] + inIm[j];
+        const double ur = c[k] * gr - s[k] * gi;
+        const double ui = c[k] * gi + s[k] * gr;
+        zr[k] = fr - ui;
+        zi[k] = fi + ur;
+    }
+    zr[0] = input[0] + input[m];
+    zi[0] = input[0] - input[m];
+
+    // Inverse complex FFT as a forward one with real and imaginary parts
+    // exchanged on the way in and out.
+    const double* resultRe = bufferRe_.data();
+    const double* resultIm = bufferIm_.data();
+    if (complexForward(bufferIm_.data(), bufferRe_.data(), workIm_.data(), workRe_.data())) {
+        resultRe = workRe_.data();
+        resultIm = workIm_.data();
+    }
+    for (int n = 0; n < m; ++n) {
+        output[2 * n] = resultRe[n];
+        output[2 * n + 1] = resultIm[n];
+    }
+}
+
+void FFTReal::rescale(double* data) const noexcept
+{
+    const double factor = 1.0 / double(length_);
+    for (int i = 0; i < length_; ++i)
+        data[i] *= factor;
+}
