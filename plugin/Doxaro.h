@@ -98,6 +98,11 @@ public:
     void setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag);
     // A copy of one program's record (index 0..23; others give program 0).
     ProgramRecord programRecord(vst::VstInt32 index) const;
+    // Bank file contents: every program takes the name (first 24 characters),
+    // the 44 values and the two flags of its record in `image`, and keeps its
+    // response path. Values are made safe as for chunks. The engine is not
+    // touched; the caller re-applies the current program.
+    void replacePrograms(const BankImage& image);
 
     // ---- State chunks ----
     // The returned memory belongs to the plug-in and stays valid until the

@@ -5,18 +5,7 @@
 #include <cstring>
 
 #include "plugin/Doxaro.h"
-
-namespace {
-
-// Chunks come from outside: a string that fills its field is cut at the field's
-// last byte so that nothing ever reads past it.
-void terminateStrings(ProgramRecord& record)
-{
-    record.name[ProgramRecord::kNameSize - 1] = 0;
-    record.irPath[ProgramRecord::kPathSize - 1] = 0;
-}
-
-} // namespace
+#include "plugin/StateChunk.h"
 
 void Doxaro::setProgram(vst::VstInt32 program)
 {
@@ -121,23 +110,12 @@ vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
 
 vst::VstInt32 Doxaro::setChunk(void* data, vst::VstInt32 byteSize, bool isPreset)
 {
-    if (data == nullptr)
-        return 0;
-    if (isPreset) {
-        if (byteSize != static_cast<vst::VstInt32>(sizeof(ProgramRecord)))
-            return 0;
-        std::lock_guard<std::mutex> lock(writerLock);
-        std::memmove(&currentRecord(), data, sizeof(ProgramRecord));
-        terminateStrings(currentRecord());
-        applyProgram(curProgram);
-        return 1;
-    }
-    if (byteSize != static_cast<vst::VstInt32>(sizeof(BankImage)))
-        return 0;
     std::lock_guard<std::mutex> lock(writerLock);
-    std::memmove(&bank, data, sizeof(BankImage));
-    for (ProgramRecord& record : bank.programs)
-        terminateStrings(record);
+    // The chunk is checked and made safe as it is copied in (StateChunk).
+    const bool restored = isPreset ? StateChunk::restoreProgram(data, byteSize, currentRecord())
+                                   : StateChunk::restoreBank(data, byteSize, bank);
+    if (!restored)
+        return 0;
     applyProgram(curProgram);
     return 1;
 }

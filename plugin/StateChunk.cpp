@@ -4,21 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-StateChunk::StateChunk() : snapshot_(std::make_unique<BankImage>()) { std::memset(snapshot_.get(), 0, sizeof(BankImage)); }
-
-int StateChunk::capture(const BankImage& bank, int current, bool single, void** data)
-{
-    if (single) {
-        const int index = std::clamp(current, 0, BankImage::kPrograms - 1);
-        std::memcpy(snapshot_.get(), &bank.programs[index], sizeof(ProgramRecord));
-        *data = snapshot_.get();
-        return kProgramSize;
-    }
-    std::memcpy(snapshot_.get(), &bank, sizeof(BankImage));
-    *data = snapshot_.get();
-    return kBankSize;
-}
-
 void StateChunk::sanitize(ProgramRecord& incoming, const ProgramRecord& previous)
 {
     // Only bytes that are wrong change, so a chunk this plug-in wrote comes
