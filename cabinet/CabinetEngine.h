@@ -1,21 +1,97 @@
 #pragma once
 
-// PLACEHOLDER until the cabinet engine lands: passes the sample through.
-// Contract (parameter thread, serialised by the shell, or while stopped):
-// setStereo, setBlend and setSlot store settings without rebuilding; the
-// shell calls rebuild() when a value differs from the one last applied.
-// setSampleRate(r) at resume rebuilds; clear() on suspend. processMono and
-// processStereo run on the audio thread.
+#include "cabinet/CabinetSlot.h"
+#include "cabinet/Convolver.h"
+#include "dsp/Relaxed.h"
+#include "effects/ChebyFilter.h"
+
+#include <vector>
+
+// The settings of one cabinet slot that the parameter handling writes.
 enum class SlotSetting { Off, Cabinet, Microphone, Axis, Position, Distance, Phase, Volume, Pan };
 
+// Two speaker cabinets, mixed as impulse responses: whenever a cabinet
+// setting changes, rebuild() blends each cabinet's response from the stored
+// bank, combines the two into one response per output channel (by the mono
+// blend, or by each cabinet's volume and pan in stereo), brings it to the
+// host rate and loads it into one convolver per channel. The audio path then
+// runs one convolution per channel, whatever the number of cabinets.
+//
+// Rate adaptation: up to 68000 Hz the responses (recorded at 88.2/96 kHz) are
+// decimated by two through a pair of 20 kHz low-passes with gain 2, giving
+// 4096 samples for the small convolvers; above 68000 Hz the 8192 stored
+// samples go to the large convolvers unchanged.
+//
+// Threads: the setters, rebuild(), setSampleRate() and clear() run on the
+// parameter side, one at a time (the shell serialises them); setSampleRate()
+// and clear() only while processing is stopped. processMono() and
+// processStereo() run on the audio thread. rebuild() may run while audio
+// runs: the responses reach the audio thread only through the convolvers'
+// publication, and the choice of convolver size through a relaxed flag that
+// changes only with the sample rate.
 class CabinetEngine {
 public:
-    void setStereo(bool) {}
-    void setBlend(float) {}
-    void setSlot(int /*slot 0 or 1*/, SlotSetting, float /*normalised value*/) {}
-    void rebuild() {}
-    void setSampleRate(float) {}
-    void clear() {}
-    void processMono(double&) {}
-    void processStereo(double&, double&) {}
+    static constexpr int kSlots = 2;                     // cabinets 1 and 2
+    static constexpr int kStoredLength = 8192;           // samples of a stored response
+    static constexpr float kLowRateLimit = 68000.0f;     // Hz; at or below it: decimate, small convolvers
+    static constexpr double kMonoOutputFactor = 0.1;     // output scale in mono mode
+    static constexpr double kStereoOutputFactor = 0.2;   // output scale per channel in stereo mode
+
+    // With the bank linked into the library.
+    CabinetEngine();
+    // With a bank of 480 × 8192 doubles in table-index order (null: silence).
+    explicit CabinetEngine(const double* bank);
+    CabinetEngine(const CabinetEngine&) = delete;
+    CabinetEngine& operator=(const CabinetEngine&) = delete;
+
+    // Parameter side: store settings without rebuilding.
+    void setStereo(bool stereo) noexcept { stereo_ = stereo; }
+    void setBlend(float value) noexcept { blend_ = CabinetSlot::unitFor(value); }
+    // slot: 0 or 1 (others are ignored); value: the normalised parameter value.
+    void setSlot(int slot, SlotSetting setting, float value) noexcept;
+
+    // Parameter side: recomputes both cabinet responses and the channel
+    // responses and loads them into the convolvers of the current rate.
+    // Allocates nothing.
+    void rebuild() noexcept;
+    // Processing stopped: stores the host rate, sets up the decimators for
+    // twice that rate, picks the convolver size and rebuilds.
+    void setSampleRate(float rate) noexcept;
+    // Processing stopped: silences the responses and all convolver state.
+    void clear() noexcept;
+
+    // Audio thread, in place: mono mode.
+    void processMono(double& sample) noexcept
+    {
+        Convolver& left = lowRate_ ? smallConvolvers_[0] : largeConvolvers_[0];
+        sample = kMonoOutputFactor * left.processSample(sample);
+    }
+    // Audio thread, in place: stereo mode.
+    void processStereo(double& left, double& right) noexcept
+    {
+        Convolver* pair = lowRate_ ? smallConvolvers_ : largeConvolvers_;
+        left = kStereoOutputFactor * pair[0].processSample(left);
+        right = kStereoOutputFactor * pair[1].processSample(right);
+    }
+
+    // Inspection (parameter side).
+    bool lowRate() const noexcept { return lowRate_; }
+    bool stereo() const noexcept { return stereo_; }
+    float blend() const noexcept { return blend_; }
+    const CabinetSlot& slot(int index) const noexcept { return slots_[index == 1 ? 1 : 0]; }
+    // The response last loaded for a channel (0 left/mono, 1 right): 4096
+    // valid samples at low rates, 8192 otherwise.
+    const double* channelResponse(int channel) const noexcept { return channelResponse_[channel == 1 ? 1 : 0].data(); }
+
+private:
+    const double* bank_;                          // stored responses, read-only (may be null)
+    float sampleRate_ = 44100.0f;                 // Hz, the host rate
+    bool stereo_ = false;                         // cabinet mode: false mono, true stereo
+    float blend_ = 0.5f;                          // mono blend: 0 cabinet 1 only, 1 cabinet 2 only
+    CabinetSlot slots_[kSlots];                   // cabinets 1 and 2
+    std::vector<double> channelResponse_[2];      // kStoredLength each: left (also mono) and right
+    Convolver smallConvolvers_[2]{Convolver(Convolver::kSmallHead), Convolver(Convolver::kSmallHead)}; // left, right; up to 68 kHz
+    Convolver largeConvolvers_[2]{Convolver(Convolver::kLargeHead), Convolver(Convolver::kLargeHead)}; // left, right; above 68 kHz
+    ChebyFilter decimators_[4];                   // parameter side: left pair, right pair (used in series)
+    Relaxed<bool> lowRate_{true};                 // read by audio: small convolvers (rate ≤ 68000 Hz)
 };
