@@ -3,13 +3,59 @@
 #include "dsp/CommonBase.h"
 #include "dsp/Relaxed.h"
 
-// PLACEHOLDER until the limiter lands: passes the sample through.
-// Contract: reset() then setSampleRate(r) at resume; process() does nothing
-// unless `enabled`; processStereo() does not test `enabled` (the caller does).
+// Brick-wall peak limiter with a ceiling of 1.0 and a look-ahead of about
+// half a millisecond. The signal is delayed by N - 1 samples (N the window);
+// the gain is 1 / the moving average over N samples of a sliding N-sample
+// peak hold, at most 1. Every peak-hold value in the average covers the
+// delayed sample, so the average is never below its magnitude; the gain
+// ramps down over N samples ahead of a peak and recovers over N after it.
+// The mono form runs through process(); the stereo form applies one gain,
+// from the larger channel, to both channels.
+//
+// Threads: reset() and setSampleRate() while processing is stopped (resume
+// calls reset() then setSampleRate()); `enabled` is written by a parameter
+// thread; process() and processStereo() on the audio thread.
 class Limiter final : public CommonBase {
 public:
-    void process(SampleFrame*) override {}
-    void processStereo(double&, double&) {}
+    static constexpr int kRingSize = 64; // ring length, a power of two above the largest window
+    static constexpr int kRingMask = kRingSize - 1;
+    static constexpr int kStaleAge = 127; // a hold age beyond every window: forces a rescan
+    static constexpr double kCeiling = 1.0;
 
-    Relaxed<bool> enabled{false}; // "Limiter On/Off" engaged
+    // The window N by rate band: about 0.5 ms at 44.1, 48, 88.2 and 96 kHz.
+    static constexpr int windowFor(float rate) noexcept
+    {
+        if (rate < 46000.0f)
+            return 22;
+        if (rate < 68000.0f)
+            return 24;
+        if (rate < 92000.0f)
+            return 44;
+        return 48;
+    }
+
+    void setSampleRate(float rate) override;
+    // Forces a rescan and zeroes the rings; the write position stays.
+    void reset() override;
+    // Mono form; does nothing unless `enabled`.
+    void process(SampleFrame* frame) override;
+    // Stereo-linked form on two samples in place; does not test `enabled`.
+    void processStereo(double& left, double& right) noexcept;
+
+    int window() const noexcept { return window_; }
+
+    Relaxed<bool> enabled{false}; // "Limiter On/Off" engaged; parameter thread
+
+private:
+    // Enters one sample's detection magnitude at ring slot i and returns the
+    // gain for the sample N - 1 slots back.
+    double gainAt(int i, double magnitude) noexcept;
+
+    double delayL_[kRingSize]{};    // delayed input, left or mono
+    double magnitude_[kRingSize]{}; // detection magnitude per sample
+    double peakHold_[kRingSize]{};  // sliding maximum per sample
+    double delayR_[kRingSize]{};    // delayed input, right (stereo form)
+    int writeIndex_ = 0;            // next ring slot, kept in 0..kRingMask
+    int holdAge_ = kStaleAge;       // how far back the held maximum lies
+    int window_ = windowFor(44100.0f); // N, samples
 };

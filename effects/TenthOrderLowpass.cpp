@@ -1,0 +1,26 @@
+#include "effects/TenthOrderLowpass.h"
+
+#include <algorithm>
+#include <iterator>
+
+TenthOrderLowpass::TenthOrderLowpass()
+{
+    // Designs the stored sets now, on the constructing thread.
+    springLowpassSet(LowpassDesignRate::Hz44100);
+}
+
+void TenthOrderLowpass::reset()
+{
+    std::fill(std::begin(x), std::end(x), 0.0);
+    std::fill(std::begin(y), std::end(y), 0.0);
+    std::fill(std::begin(b), std::end(b), 0.0);
+    std::fill(std::begin(c), std::end(c), 0.0);
+    a0 = 0.0;
+}
+
+void TenthOrderLowpass::install(const TenthOrderCoefficients& set) noexcept
+{
+    std::copy(set.b.begin(), set.b.end(), std::begin(b));
+    std::copy(set.c.begin(), set.c.end(), std::begin(c));
+    a0 = 1.0;
+}

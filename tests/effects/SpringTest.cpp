@@ -1,0 +1,272 @@
+#include "effects/Spring.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+// The spring is large: tests keep it on the heap as the plug-in does.
+std::unique_ptr<Spring> makeSpring(float rate, float amount = 1.0f)
+{
+    auto spring = std::make_unique<Spring>();
+    spring->setSampleRate(rate);
+    spring->setFxEnabled(true);
+    spring->setAmount(amount);
+    return spring;
+}
+
+// Wet part of the response to a unit impulse at sample 0.
+std::vector<double> wetImpulseResponse(Spring& spring, int length)
+{
+    std::vector<double> wet(static_cast<std::size_t>(length));
+    for (int n = 0; n < length; ++n) {
+        const double dry = n == 0 ? 1.0 : 0.0;
+        SampleFrame frame{dry};
+        spring.process(&frame);
+        wet[std::size_t(n)] = frame.value - dry;
+    }
+    return wet;
+}
+
+double energy(const std::vector<double>& x, int from, int length)
+{
+    double sum = 0.0;
+    for (int n = from; n < from + length; ++n)
+        sum += x[std::size_t(n)] * x[std::size_t(n)];
+    return sum;
+}
+
+// Power-weighted mean frequency of a Hann-windowed stretch of x.
+double meanFrequency(const std::vector<double>& x, int from, int length, double rate)
+{
+    double weighted = 0.0;
+    double total = 0.0;
+    for (int k = 1; k < length / 2; ++k) {
+        double re = 0.0;
+        double im = 0.0;
+        for (int n = 0; n < length; ++n) {
+            const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / length);
+            const double angle = 2.0 * std::numbers::pi * k * n / length;
+            re += window * x[std::size_t(from + n)] * std::cos(angle);
+            im -= window * x[std::size_t(from + n)] * std::sin(angle);
+        }
+        const double power = re * re + im * im;
+        weighted += power * k * rate / length;
+        total += power;
+    }
+    return weighted / total;
+}
+
+} // namespace
+
+TEST(Spring, ConfigurationByRate)
+{
+    struct LineCase {
+        int loop, span1, span2, span3, modDepth;
+    };
+    struct Case {
+        float rate;
+        int decimation;
+        LineCase line1, line2;
+        int preDelay1, preDelay2;
+    };
+    const Case cases[] = {
+        {44100.0f, 4, {2576, 515, 4, 2057, 4}, {2909, 581, 4, 2324, 5}, 1580, 1867},
+        {48000.0f, 4, {2810, 562, 4, 2244, 4}, {3173, 634, 4, 2535, 5}, 1719, 2032},
+        {96000.0f, 8, {5619, 1123, 8, 4488, 8}, {6344, 1268, 8, 5068, 10}, 3439, 4064},
+        {192000.0f, 8, {11379, 2275, 17, 9087, 16}, {12843, 2568, 17, 10258, 20}, 6879, 8129},
+    };
+    for (const Case& c : cases) {
+        const auto spring = makeSpring(c.rate);
+        const ChirpLowDS* lines[2] = {&spring->line1(), &spring->line2()};
+        const LineCase* expected[2] = {&c.line1, &c.line2};
+        for (int l = 0; l < 2; ++l) {
+            const ChirpLowDS& line = *lines[l];
+            const LineCase& e = *expected[l];
+            EXPECT_EQ(line.decimation, c.decimation) << c.rate;
+            EXPECT_EQ(line.phaseMask, c.decimation - 1) << c.rate;
+            EXPECT_EQ(line.loopDelay, e.loop) << c.rate << " line " << l + 1;
+            EXPECT_EQ(line.tapSpan1, e.span1) << c.rate << " line " << l + 1;
+            EXPECT_EQ(line.tapSpan2, e.span2) << c.rate << " line " << l + 1;
+            EXPECT_EQ(line.tapSpan3, e.span3) << c.rate << " line " << l + 1;
+            EXPECT_EQ(line.modDepth, e.modDepth) << c.rate << " line " << l + 1;
+            EXPECT_EQ(line.feedback, double(-0.71354f));
+        }
+        EXPECT_EQ(spring->line1().stages, 50);
+        EXPECT_EQ(spring->line2().stages, 55);
+        EXPECT_EQ(spring->preDelay1(), c.preDelay1) << c.rate;
+        EXPECT_EQ(spring->preDelay2(), c.preDelay2) << c.rate;
+    }
+}
+
+TEST(Spring, EchoGainsAreTheStoredSinglePrecisionValues)
+{
+    const auto spring = makeSpring(44100.0f);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(float(spring->line1().echoGainB)), 0x3DC66666u);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(float(spring->line2().echoGainB)), 0x3DB9999Au);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(float(spring->line1().echoGainA)), 0x3DA665E0u);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(float(spring->line2().echoGainA)), 0x3DC44418u);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(Spring::kInputGain2), 0x3F6D5550u);
+}
+
+TEST(Spring, ResonatorSettings)
+{
+    const struct {
+        float rate;
+        int intDelay; // K rounded half up, less one
+    } cases[] = {{44100.0f, 3}, {48000.0f, 3}, {96000.0f, 8}, {192000.0f, 16}};
+    for (const auto& c : cases) {
+        const auto spring = makeSpring(c.rate);
+        const ChirpEq& eq = spring->equaliser();
+        EXPECT_FLOAT_EQ(eq.stretch, c.rate * 0.5f / 5500.0f);
+        EXPECT_EQ(eq.intDelay, c.intDelay) << c.rate;
+        EXPECT_NEAR(std::sqrt(eq.a2), 0.3574, 1e-4) << c.rate; // R, the same at every rate
+    }
+}
+
+TEST(ChirpLowDS, StageCountIsTruncatedAndLimited)
+{
+    const auto line = std::make_unique<ChirpLowDS>();
+    const struct {
+        float requested;
+        int stored;
+    } cases[] = {{60.0f, 55}, {55.0f, 55}, {50.9f, 50}, {0.5f, 0}, {-3.0f, 0}};
+    for (const auto& c : cases) {
+        line->setStages(c.requested);
+        EXPECT_EQ(line->stages, c.stored) << c.requested;
+    }
+}
+
+// At very high rates the loop and pre-delays are held inside their rings.
+TEST(Spring, DelaysFitTheRingsAtVeryHighRates)
+{
+    const auto spring = makeSpring(768000.0f);
+    for (const ChirpLowDS* line : {&spring->line1(), &spring->line2()}) {
+        EXPECT_LE(line->loopDelay + 2 * line->modDepth + 1, ChirpLowDS::kRingMask);
+        EXPECT_EQ(line->tapSpan1 + line->tapSpan2 + line->tapSpan3, line->loopDelay);
+        EXPECT_GE(line->tapSpan3, 0);
+    }
+    EXPECT_LE(spring->preDelay2(), Spring::kRingMask);
+    const std::vector<double> wet = wetImpulseResponse(*spring, 40000);
+    for (const double w : wet)
+        ASSERT_TRUE(std::isfinite(w));
+}
+
+// Before the first pre-delay the output is the dry signal exactly; the
+// first spring answers after it.
+TEST(Spring, NoWetSignalBeforeThePreDelay)
+{
+    for (const float rate : {44100.0f, 96000.0f}) {
+        const auto spring = makeSpring(rate);
+        const int pre = spring->preDelay1();
+        const int second = spring->preDelay2();
+        const std::vector<double> wet = wetImpulseResponse(*spring, second);
+        for (int n = 0; n < pre; ++n)
+            ASSERT_EQ(wet[std::size_t(n)], 0.0) << rate << " sample " << n;
+        // Between the two pre-delays only the first spring sounds.
+        EXPECT_GT(energy(wet, pre, second - pre), 1e-3) << rate;
+    }
+}
+
+// The dispersion line turns a click into a chirp: each frequency arrives at
+// its own time. With the positive allpass coefficient the stretched sections
+// delay the top of the band most, so the energy moves upwards from the low
+// frequencies to the 5 kHz edge over the first chirp.
+TEST(ChirpLowDS, ImpulseBecomesAChirp)
+{
+    for (const float rate : {44100.0f, 96000.0f}) {
+        const auto line = std::make_unique<ChirpLowDS>();
+        line->setSampleRate(rate);
+        line->setCutoff(Spring::kCutoff);
+        line->setStages(Spring::kStages1);
+        line->setAllpassCoeff(Spring::kAllpassCoeff);
+        line->setLineDelay(Spring::kLineDelay1);
+        std::vector<double> out(8192);
+        for (std::size_t n = 0; n < out.size(); ++n)
+            out[n] = line->run(n == 0 ? 1.0 : 0.0);
+
+        const int window = rate < 68000.0f ? 256 : 512;
+        double previous = 0.0;
+        for (int w = 0; w < 7; ++w) {
+            const double centroid = meanFrequency(out, w * window, window, rate);
+            EXPECT_GT(centroid, previous + 50.0) << rate << " window " << w;
+            previous = centroid;
+        }
+        EXPECT_LT(meanFrequency(out, 0, window, rate), 2000.0) << rate;
+        EXPECT_GT(previous, 4800.0) << rate;
+    }
+}
+
+TEST(Spring, TailDecays)
+{
+    const auto spring = makeSpring(44100.0f);
+    const int block = 22050;
+    const std::vector<double> wet = wetImpulseResponse(*spring, 8 * block);
+    double previous = energy(wet, 0, block);
+    EXPECT_GT(previous, 0.01);
+    for (int b = 1; b < 8; ++b) {
+        const double e = energy(wet, b * block, block);
+        EXPECT_LT(e, previous * 0.5) << "block " << b;
+        previous = e;
+    }
+    EXPECT_LT(previous, 1e-8);
+}
+
+TEST(Spring, AmountScalesTheWetSignal)
+{
+    const auto full = makeSpring(44100.0f, 1.0f);
+    const auto quarter = makeSpring(44100.0f, 0.25f);
+    const std::vector<double> a = wetImpulseResponse(*full, 6000);
+    const std::vector<double> b = wetImpulseResponse(*quarter, 6000);
+    for (std::size_t n = 0; n < a.size(); ++n)
+        ASSERT_NEAR(b[n], 0.25 * a[n], 1e-15) << n;
+}
+
+// "Reverb" 0 or "FX" off: the frame passes unchanged and nothing advances,
+// so switching back on continues exactly where it stopped.
+TEST(Spring, InactivePassesAndHoldsState)
+{
+    const auto reference = makeSpring(44100.0f);
+    const auto paused = makeSpring(44100.0f);
+
+    const auto step = [](Spring& s, double x) {
+        SampleFrame frame{x};
+        s.process(&frame);
+        return frame.value;
+    };
+    for (int n = 0; n < 2000; ++n) {
+        const double x = std::sin(0.05 * n);
+        ASSERT_EQ(step(*reference, x), step(*paused, x));
+    }
+
+    paused->setAmount(0.0f);
+    EXPECT_FALSE(paused->isActive());
+    for (int n = 0; n < 500; ++n)
+        ASSERT_EQ(step(*paused, 0.3 * n), 0.3 * n);
+    paused->setAmount(1.0f);
+    paused->setFxEnabled(false);
+    EXPECT_FALSE(paused->isActive());
+    for (int n = 0; n < 500; ++n)
+        ASSERT_EQ(step(*paused, -0.1 * n), -0.1 * n);
+    paused->setFxEnabled(true);
+
+    for (int n = 0; n < 6000; ++n)
+        ASSERT_EQ(step(*reference, 0.0), step(*paused, 0.0)) << n;
+}
+
+// A resume clears the loops: the same input gives the same first chirp.
+TEST(Spring, RateChangeStartsTheLoopsEmpty)
+{
+    const auto spring = makeSpring(44100.0f);
+    wetImpulseResponse(*spring, 3000);
+    spring->setSampleRate(44100.0f);
+    for (const ChirpLowDS* line : {&spring->line1(), &spring->line2()})
+        for (const double v : line->delayRing)
+            ASSERT_EQ(v, 0.0);
+}
