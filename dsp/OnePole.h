@@ -2,6 +2,8 @@
 
 #include "dsp/CommonBase.h"
 
+#include <cmath>
+
 // A first-order recursive filter, y = b0*x - a1*y1. Its owners use it as a
 // low-pass at a corner fc (c = exp(-2*pi*fc/rate), a1 = -c, b0 = 1 - c) and
 // form the matching high-pass themselves as x - lowpass(x).
@@ -31,10 +33,13 @@ public:
     double filter(double x) noexcept
     {
         const double y = b0 * x - a1 * y1;
-        // A decaying tail is rounded to 0 once it falls far below 1e-20,
-        // instead of running on through denormal numbers (which are slow on
-        // most processors; no flush-to-zero mode is relied on).
-        y1 = (y - kDenormalGuard) + kDenormalGuard;
+        // A decaying tail is cut to exactly 0 once it is far below anything
+        // audible (1e-30, -600 dB), instead of running on through denormal
+        // numbers, which are slow on most processors (no flush-to-zero mode
+        // is relied on). A comparison is used rather than the 1e-20 add and
+        // subtract of the higher-order filters: rounding onto that grid
+        // would stall this slow pole some hundred steps above zero.
+        y1 = std::abs(y) < kDenormalFloor ? 0.0 : y;
         return y1;
     }
     // The matching high-pass, x - lowpass(x), sharing the same history.
@@ -47,5 +52,5 @@ public:
     double y1 = 0.0; // audio thread: previous output
 
 private:
-    static constexpr double kDenormalGuard = 1e-20;
+    static constexpr double kDenormalFloor = 1e-30;
 };

@@ -46,6 +46,6 @@ public:
     double accTanh = 0.0; // tanh(acc*K2) as of the previous sample; audio thread
 
 private:
-    // tanh(acc*K2) through one exponential.
+    // tanh(acc*K2) through one exponential, accurate down to the smallest states.
     static double tanhOfState(double state) noexcept;
 };

@@ -315,3 +315,24 @@ TEST(SZCrossfade, ResetSilencesAndDropsAPendingSet)
 }
 
 } // namespace
+
+namespace {
+
+TEST(OnePole, DecayingTailEndsAtZeroWithoutDenormals)
+{
+    for (double corner : {20.0, 130.0, 500.0}) {
+        OnePole lowpass;
+        lowpass.setCoefficients(OnePole::lowpass(corner, 44100.0f));
+        lowpass.filter(1.0);
+        bool subnormalSeen = false;
+        double y = 1.0;
+        for (int n = 0; n < 44100 && y != 0.0; ++n) {
+            y = lowpass.filter(0.0);
+            subnormalSeen = subnormalSeen || std::fpclassify(y) == FP_SUBNORMAL;
+        }
+        EXPECT_EQ(y, 0.0) << corner;
+        EXPECT_FALSE(subnormalSeen) << corner;
+    }
+}
+
+} // namespace

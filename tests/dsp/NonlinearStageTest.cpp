@@ -124,3 +124,26 @@ TEST(SaturatingIntegrator, LargeInputIsSlewLimited)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SaturatingIntegrator, ComesToRestOnATinyConstantInput)
+{
+    // The crossfading networks hand on silence as -1e-20. The integrator
+    // must settle on it; a tanh that rounds small states to steps of 1e-16
+    // makes it oscillate for ever at that level instead.
+    for (double k : {1.0, 0.25, 0.0003}) {
+        SaturatingIntegrator stage(15000.0);
+        stage.restart(stage.alphaFor(44100.0f));
+        for (int n = 0; n < 5000; ++n)
+            stage.process(-1e-20, k);
+        const double rest = stage.acc;
+        for (int n = 0; n < 100; ++n) {
+            stage.process(-1e-20, k);
+            ASSERT_EQ(stage.acc, rest) << k;
+        }
+        EXPECT_NEAR(rest * SaturatingIntegrator::kStateScale, std::tanh(-1e-20 * k * 100.005), 1e-30) << k;
+    }
+}
+
+} // namespace
