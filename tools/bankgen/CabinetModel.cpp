@@ -15,32 +15,32 @@ using Complex = std::complex<double>;
 // lose bass to the rear wave. 12-inch cones roll off from about 5 kHz, smaller
 // cones a little higher.
 constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
-    {"Black Tolex (2 x 12)", 2, 0.13, false, 105.0, 1.3, 0.0, 4800.0, 7000.0,
-     {2000.0, 4.0, 0.6},
+    {"Black Tolex (2 x 12)", 2, 0.13, false, 105.0, 1.1, 0.0, 5500.0, 10000.0,
+     {2500.0, 8.0, 0.5},
      {{{1250.0, 3.0, 3.0}, {1900.0, -3.0, 4.0}, {2600.0, 5.0, 4.0}, {3500.0, 4.0, 5.0}, {4300.0, -4.0, 4.0}}},
      {4200.0, 3.0, 3.0},
      {{{5600.0, -12.0, 5.0}, {7800.0, -15.0, 5.0}}},
      0.33, 0.20, 0.33, +1},
-    {"Red Tolex (1 x 12)", 1, 0.13, true, 82.0, 1.0, 0.45, 5000.0, 7200.0,
-     {2200.0, 4.0, 0.6},
+    {"Red Tolex (1 x 12)", 1, 0.13, true, 82.0, 1.0, 0.45, 5600.0, 10000.0,
+     {2600.0, 8.0, 0.5},
      {{{1100.0, 4.0, 3.0}, {1700.0, -2.0, 4.0}, {2400.0, 4.0, 3.5}, {3200.0, 6.0, 5.0}, {4100.0, -5.0, 4.0}}},
      {4500.0, 3.0, 3.0},
      {{{6200.0, -12.0, 5.0}, {8600.0, -14.0, 5.0}}},
      0.40, 0.22, 0.0, +1},
-    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 115.0, 1.1, 0.38, 5400.0, 7600.0,
-     {2400.0, 4.0, 0.6},
+    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 115.0, 1.1, 0.38, 6000.0, 10500.0,
+     {2800.0, 8.0, 0.55},
      {{{1400.0, 4.0, 3.0}, {2100.0, -3.0, 4.0}, {2900.0, 6.0, 4.0}, {3800.0, 4.0, 5.0}, {4600.0, -4.0, 4.0}}},
      {5000.0, 3.0, 3.0},
      {{{6500.0, -12.0, 5.0}, {9000.0, -14.0, 5.0}}},
      0.30, 0.18, 0.0, -1},
-    {"Iron Grill (1 x 10)", 1, 0.105, false, 130.0, 1.5, 0.0, 5000.0, 6800.0,
-     {1800.0, 5.0, 0.7},
+    {"Iron Grill (1 x 10)", 1, 0.105, false, 130.0, 1.2, 0.0, 5200.0, 9500.0,
+     {2200.0, 8.0, 0.6},
      {{{1200.0, 5.0, 2.5}, {1800.0, -2.0, 4.0}, {2500.0, 4.0, 3.0}, {3400.0, 5.0, 5.0}, {4400.0, -5.0, 4.0}}},
      {4600.0, 2.0, 3.0},
      {{{5800.0, -13.0, 5.0}, {8000.0, -15.0, 5.0}}},
      0.25, 0.12, 0.0, +1},
-    {"Cloth Grill (1 x 8)", 1, 0.082, true, 145.0, 1.0, 0.30, 5600.0, 7800.0,
-     {2600.0, 4.0, 0.6},
+    {"Cloth Grill (1 x 8)", 1, 0.082, true, 145.0, 1.0, 0.30, 6200.0, 11000.0,
+     {3000.0, 7.0, 0.55},
      {{{1600.0, 4.0, 3.0}, {2400.0, -3.0, 4.0}, {3300.0, 5.0, 4.0}, {4300.0, 4.0, 5.0}, {5000.0, -4.0, 4.0}}},
      {5200.0, 3.0, 3.0},
      {{{6800.0, -12.0, 5.0}, {9400.0, -14.0, 5.0}}},
@@ -51,10 +51,11 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
 constexpr std::array<Microphone, 4> kMicrophones = {{
     // Cardioid dynamic: low cut for close use, presence rise around 3–6 kHz.
     {"Dynamic 57", 0.5, 90.0, 0.6, {4800.0, 5.0, 1.1}, 13000.0, 0.8, 3500.0, -5.0, 0.0, +1},
-    // Supercardioid dynamic: fuller lows, flatter and smoother top.
-    {"Dynamic 441", 0.37, 45.0, 0.7, {6000.0, 2.0, 0.7}, 17000.0, 0.7, 4000.0, -4.0, -1.0, -1},
+    // Supercardioid dynamic: fuller lows (more proximity effect), a broad, gentle
+    // presence lift and a smooth top that ends earlier than a condenser's.
+    {"Dynamic 441", 0.37, 45.0, 0.7, {4000.0, 3.0, 0.9}, 13500.0, 0.7, 4000.0, -4.0, -1.0, -1},
     // Large-diaphragm condenser: flat, a small lift near 11 kHz, more room.
-    {"Condenser 1", 0.5, 25.0, 0.7, {11000.0, 2.5, 1.0}, 19000.0, 0.9, 5000.0, -6.0, 2.0, +1},
+    {"Condenser 1", 0.5, 25.0, 0.7, {10000.0, 3.0, 0.8}, 19000.0, 0.9, 6500.0, -4.0, 2.0, +1},
     // Figure-8 ribbon: smooth, falling gently above 8 kHz, rear lobe hears the room.
     {"Ribbon 1", 0.0, 25.0, 0.7, {3000.0, 0.0, 1.0}, 9000.0, 0.6, 5000.0, -2.0, 4.0, -1},
 }};
@@ -69,7 +70,7 @@ constexpr double kEdgeLowMidDb = 2.5;
 constexpr double kEdgeRadius = 0.8;
 // The angle of the sound path to the cone's axis that an angled microphone
 // effectively hears on the grille (a close microphone sees a milder angle than it is turned by).
-constexpr double kOffAxisAngle = 20.0 * std::numbers::pi / 180.0;
+constexpr double kOffAxisAngle = 15.0 * std::numbers::pi / 180.0;
 // Rigid-piston directivity: the −3 dB point lies near k·a·sin θ = 1.6.
 constexpr double kPistonCorner = 1.6;
 
@@ -79,11 +80,11 @@ constexpr double kEdgeDiffractionHz = 1200.0;
 constexpr double kSecondConeMatch = 0.9;  // the second speaker of a pair is not an exact twin
 constexpr double kRearWaveHz = 700.0;     // the rear wave reaching the front is dark
 
-constexpr std::array<double, 2> kRoomLevelDb = {-38.0, -16.0}; // room energy on the grille and at a distance
+constexpr std::array<double, 2> kRoomLevelDb = {-40.0, -20.0}; // room energy on the grille and at a distance
 constexpr double kOpenBackRoomDb = 3.0; // an open back radiates into the room behind it too
 constexpr double kRoomPredelay = 0.0025;
 constexpr double kRoomRt60 = 0.16;
-constexpr double kRoomDampingHz = 3500.0;
+constexpr double kRoomDampingHz = 4000.0;
 
 double distanceMetres(int distance)
 {
@@ -189,7 +190,7 @@ double directMagnitude(const Placement& p, double hz)
     // loses highs on its own as well.
     if (p.axis == 2) {
         const double corner = pistonCornerHz(cab.coneRadius, kOffAxisAngle);
-        h *= std::pow(1.0 + (hz / corner) * (hz / corner), -0.75);
+        h *= std::pow(1.0 + (hz / corner) * (hz / corner), -0.5);
         h *= highShelf(hz, mic.offAxisHz, mic.offAxisDb);
     }
 

@@ -5,70 +5,21 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdint>
 #include <numbers>
 #include <stdexcept>
 
 namespace {
-
 using Complex = std::complex<double>;
-
-// Small deterministic noise source (xorshift64*), so that the bank is the
-// same on every machine and in every build.
-class NoiseSource {
-public:
-    explicit NoiseSource(std::uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull + 1) {}
-
-    // Roughly Gaussian, unit variance: the sum of four uniforms, rescaled.
-    double next()
-    {
-        double sum = 0.0;
-        for (int i = 0; i < 4; ++i)
-            sum += uniform() - 0.5;
-        return sum * std::sqrt(3.0);
-    }
-
-private:
-    double uniform()
-    {
-        state ^= state >> 12;
-        state ^= state << 25;
-        state ^= state >> 27;
-        return static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53;
-    }
-
-    std::uint64_t state; // generator state, never zero
-};
-
 } // namespace
 
-ResponseSynth::ResponseSynth(double sampleRate) : rate(sampleRate), fft(kGridSize) {}
-
-std::vector<double> ResponseSynth::roomImpulse(const Placement& p) const
+ResponseSynth::ResponseSynth(double sampleRate) : rate(sampleRate), fft(kGridSize)
 {
-    const RoomDecay room = roomDecay(p);
-    // One noise sequence per cabinet/microphone/axis: the six placements of a
-    // set hear the same room, only louder or softer, so blends stay coherent.
-    NoiseSource noise(static_cast<std::uint64_t>(p.cabinet * 100 + p.microphone * 10 + p.axis));
-    std::vector<double> impulse(kGridSize / 2, 0.0);
-    const double onset = 0.0015 * rate;                       // samples over which the room builds up
-    const double decay = std::log(1000.0) / (room.rt60 * rate); // amplitude decay per sample (60 dB in rt60)
-    const double damping = std::exp(-2.0 * std::numbers::pi * room.dampingHz / rate);
-    const int start = static_cast<int>(std::lround(room.predelay * rate));
-    double smoothed = 0.0;
-    double energy = 0.0;
-    for (int t = 0; t < static_cast<int>(impulse.size()); ++t) {
-        smoothed = damping * smoothed + (1.0 - damping) * noise.next();
-        if (t < start)
-            continue;
-        const double age = t - start;
-        impulse[t] = smoothed * (1.0 - std::exp(-age / onset)) * std::exp(-decay * age);
-        energy += impulse[t] * impulse[t];
+    // One room per cabinet: every microphone and placement of a cabinet hears
+    // the same room, only louder or softer, so blends of placements stay coherent.
+    for (int cabinet = 1; cabinet <= kCabinetCount; ++cabinet) {
+        const RoomTail tail(roomDecay({cabinet, 1, 1, 0.0, 0}), static_cast<unsigned>(cabinet));
+        rooms.push_back(tail.spectrum(rate, kGridSize));
     }
-    const double scale = std::sqrt(std::pow(10.0, room.levelDb / 10.0) / energy);
-    for (double& x : impulse)
-        x *= scale;
-    return impulse;
 }
 
 std::vector<double> ResponseSynth::build(const Placement& p, int length) const
@@ -86,11 +37,9 @@ std::vector<double> ResponseSynth::build(const Placement& p, int length) const
         m = std::max(m, largest * kMagnitudeFloor);
     std::vector<Complex> spectrum = minimumPhaseSpectrum(magnitude, fft);
 
-    // Room decay as a filter applied to the direct sound.
-    std::vector<Complex> room(kGridSize, 0.0);
-    const std::vector<double> roomTime = roomImpulse(p);
-    std::copy(roomTime.begin(), roomTime.end(), room.begin());
-    fft.forward(room);
+    // Room decay, at this placement's level, as a filter applied to the direct sound.
+    const std::vector<Complex>& room = rooms.at(p.cabinet - 1);
+    const double roomGain = std::sqrt(std::pow(10.0, roomDecay(p).levelDb / 10.0));
 
     // Direct sound × (1 + reflections + room), on the positive-frequency half;
     // the negative half follows by symmetry.
@@ -98,7 +47,7 @@ std::vector<double> ResponseSynth::build(const Placement& p, int length) const
     for (int k = 0; k <= half; ++k) {
         const double hz = k * rate / kGridSize;
         const double omega = 2.0 * std::numbers::pi * hz;
-        Complex paths = 1.0 + room[k];
+        Complex paths = 1.0 + roomGain * room[k];
         for (const Reflection& echo : echoes) {
             const double x = hz / echo.lowpassHz;
             const Complex lowpass = 1.0 / Complex(1.0 - x * x, x * std::numbers::sqrt2);

@@ -2,6 +2,9 @@
 
 #include "tools/bankgen/CabinetModel.h"
 #include "tools/bankgen/Fft.h"
+#include "tools/bankgen/RoomTail.h"
+
+#include <complex>
 
 #include <vector>
 
@@ -24,9 +27,10 @@ public:
     static constexpr int kFadeLength = 1024;     // samples of the closing fade
     static constexpr double kFadeFloor = 0.02;   // gain the fade ends at (the table never reaches zero)
 
-private:
-    std::vector<double> roomImpulse(const Placement& placement) const;
+    static constexpr int kCabinetCount = 5;      // cabinets of the model
 
+private:
     double rate; // Hz, the recording rate of the tables
     Fft fft;     // transform of the synthesis grid
+    std::vector<std::vector<std::complex<double>>> rooms; // per cabinet: room tail spectrum, bins 0..N/2, unit energy
 };
