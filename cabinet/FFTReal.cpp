@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 #include <utility>
 
@@ -53,37 +54,50 @@ void radix4First(int n4, const double* __restrict__ xr, const double* __restrict
 
 // One radix-4 Stockham pass with stride s > 1: for each twiddle index p the
 // s interleaved sub-transforms are processed as one contiguous run.
+// The s butterflies of one twiddle index p in a strided radix-4 pass: four
+// contiguous input runs a, b, c, d and four contiguous output runs.
+inline void stridedButterflies(int s, const double* __restrict__ ar, const double* __restrict__ ai,
+                               const double* __restrict__ br, const double* __restrict__ bi,
+                               const double* __restrict__ cr, const double* __restrict__ ci,
+                               const double* __restrict__ dr, const double* __restrict__ di, double* __restrict__ o0r,
+                               double* __restrict__ o0i, double* __restrict__ o1r, double* __restrict__ o1i,
+                               double* __restrict__ o2r, double* __restrict__ o2i, double* __restrict__ o3r,
+                               double* __restrict__ o3i, double w1r, double w1i, double w2r, double w2i, double w3r,
+                               double w3i) noexcept
+{
+    for (int q = 0; q < s; ++q) {
+        const double apcR = ar[q] + cr[q], apcI = ai[q] + ci[q];
+        const double amcR = ar[q] - cr[q], amcI = ai[q] - ci[q];
+        const double bpdR = br[q] + dr[q], bpdI = bi[q] + di[q];
+        const double bmdR = br[q] - dr[q], bmdI = bi[q] - di[q];
+        const double t1r = amcR + bmdI, t1i = amcI - bmdR;
+        const double t2r = apcR - bpdR, t2i = apcI - bpdI;
+        const double t3r = amcR - bmdI, t3i = amcI + bmdR;
+        o0r[q] = apcR + bpdR;
+        o0i[q] = apcI + bpdI;
+        o1r[q] = w1r * t1r - w1i * t1i;
+        o1i[q] = w1r * t1i + w1i * t1r;
+        o2r[q] = w2r * t2r - w2i * t2i;
+        o2i[q] = w2r * t2i + w2i * t2r;
+        o3r[q] = w3r * t3r - w3i * t3i;
+        o3i[q] = w3r * t3i + w3i * t3r;
+    }
+}
+
 void radix4Strided(int n4, int s, const double* __restrict__ xr, const double* __restrict__ xi,
                    double* __restrict__ yr, double* __restrict__ yi, const double* __restrict__ tw) noexcept
 {
-    const int quarter = s * n4;
+    const std::ptrdiff_t quarter = std::ptrdiff_t(s) * n4;
     for (int p = 0; p < n4; ++p) {
         const double w1r = tw[p], w1i = tw[n4 + p];
         const double w2r = tw[2 * n4 + p], w2i = tw[3 * n4 + p];
         const double w3r = tw[4 * n4 + p], w3i = tw[5 * n4 + p];
-        const double* ar = xr + s * p;
-        const double* ai = xi + s * p;
-        double* outR = yr + 4 * s * p;
-        double* outI = yi + 4 * s * p;
-        for (int q = 0; q < s; ++q) {
-            const double apcR = ar[q] + ar[q + 2 * quarter], apcI = ai[q] + ai[q + 2 * quarter];
-            const double amcR = ar[q] - ar[q + 2 * quarter], amcI = ai[q] - ai[q + 2 * quarter];
-            const double bpdR = ar[q + quarter] + ar[q + 3 * quarter];
-            const double bpdI = ai[q + quarter] + ai[q + 3 * quarter];
-            const double bmdR = ar[q + quarter] - ar[q + 3 * quarter];
-            const double bmdI = ai[q + quarter] - ai[q + 3 * quarter];
-            const double t1r = amcR + bmdI, t1i = amcI - bmdR;
-            const double t2r = apcR - bpdR, t2i = apcI - bpdI;
-            const double t3r = amcR - bmdI, t3i = amcI + bmdR;
-            outR[q] = apcR + bpdR;
-            outI[q] = apcI + bpdI;
-            outR[q + s] = w1r * t1r - w1i * t1i;
-            outI[q + s] = w1r * t1i + w1i * t1r;
-            outR[q + 2 * s] = w2r * t2r - w2i * t2i;
-            outI[q + 2 * s] = w2r * t2i + w2i * t2r;
-            outR[q + 3 * s] = w3r * t3r - w3i * t3i;
-            outI[q + 3 * s] = w3r * t3i + w3i * t3r;
-        }
+        const std::ptrdiff_t in = std::ptrdiff_t(s) * p;
+        const std::ptrdiff_t out = 4 * std::ptrdiff_t(s) * p;
+        stridedButterflies(s, xr + in, xi + in, xr + in + quarter, xi + in + quarter, xr + in + 2 * quarter,
+                           xi + in + 2 * quarter, xr + in + 3 * quarter, xi + in + 3 * quarter, yr + out, yi + out,
+                           yr + out + s, yi + out + s, yr + out + 2 * s, yi + out + 2 * s, yr + out + 3 * s,
+                           yi + out + 3 * s, w1r, w1i, w2r, w2i, w3r, w3i);
     }
 }
 
@@ -97,6 +111,41 @@ void radix2Last(int s, const double* __restrict__ xr, const double* __restrict__
         yi[q] = ai + bi;
         yr[q + s] = ar - br;
         yi[q + s] = ai - bi;
+    }
+}
+
+// Forward post-pass: Z (the transform of the even/odd pairs) split into the
+// spectra of the even (E) and odd (O) samples and joined as
+// X[k] = E[k] + exp(-2πik/N)·O[k], for k = 1..m-1, into the packed halves.
+void joinHalves(int m, const double* __restrict__ zr, const double* __restrict__ zi, const double* __restrict__ c,
+                const double* __restrict__ s, double* __restrict__ outRe, double* __restrict__ outIm) noexcept
+{
+    for (int k = 1; k < m; ++k) {
+        const int j = m - k;
+        const double er = 0.5 * (zr[k] + zr[j]);
+        const double ei = 0.5 * (zi[k] - zi[j]);
+        const double orr = 0.5 * (zi[k] + zi[j]);
+        const double oi = -0.5 * (zr[k] - zr[j]);
+        outRe[k] = er + (c[k] * orr + s[k] * oi);
+        outIm[k] = ei + (c[k] * oi - s[k] * orr);
+    }
+}
+
+// Inverse pre-pass, the mirror of joinHalves: Z[k] = 2·(E[k] + i·O[k]) from
+// the packed halves, for k = 1..m-1.
+void splitHalves(int m, const double* __restrict__ inRe, const double* __restrict__ inIm, const double* __restrict__ c,
+                 const double* __restrict__ s, double* __restrict__ zr, double* __restrict__ zi) noexcept
+{
+    for (int k = 1; k < m; ++k) {
+        const int j = m - k;
+        const double fr = inRe[k] + inRe[j];
+        const double fi = inIm[k] - inIm[j];
+        const double gr = inRe[k] - inRe[j];
+        const double gi = inIm[k] + inIm[j];
+        const double ur = c[k] * gr - s[k] * gi;
+        const double ui = c[k] * gi + s[k] * gr;
+        zr[k] = fr - ui;
+        zi[k] = fi + ur;
     }
 }
 
@@ -188,20 +237,8 @@ void FFTReal::forward(const double* input, double* output) noexcept
 
     // Split Z into the spectra of the even (E) and odd (O) samples and join
     // them: X[k] = E[k] + exp(-2πik/N)·O[k].
-    const double* __restrict__ c = postCos_.data();
-    const double* __restrict__ s = postSin_.data();
-    double* __restrict__ outRe = output;
-    double* __restrict__ outIm = output + m;
     const double z0r = zr[0], z0i = zi[0];
-    for (int k = 1; k < m; ++k) {
-        const int j = m - k;
-        const double er = 0.5 * (zr[k] + zr[j]);
-        const double ei = 0.5 * (zi[k] - zi[j]);
-        const double orr = 0.5 * (zi[k] + zi[j]);
-        const double oi = -0.5 * (zr[k] - zr[j]);
-        outRe[k] = er + (c[k] * orr + s[k] * oi);
-        outIm[k] = ei + (c[k] * oi - s[k] * orr);
-    }
+    joinHalves(m, zr, zi, postCos_.data(), postSin_.data(), output, output + m);
     output[0] = z0r + z0i;
     output[m] = z0r - z0i;
 }
@@ -211,24 +248,10 @@ void FFTReal::inverse(const double* input, double* output) noexcept
     const int m = half_;
     double* __restrict__ zr = bufferRe_.data();
     double* __restrict__ zi = bufferIm_.data();
-    const double* __restrict__ c = postCos_.data();
-    const double* __restrict__ s = postSin_.data();
-    const double* inRe = input;
-    const double* inIm = input + m;
 
     // Rebuild Z = 2·(E + i·O) from the half spectrum, so that an unscaled
     // inverse of N/2 points leaves N times the signal.
-    for (int k = 1; k < m; ++k) {
-        const int j = m - k;
-        const double fr = inRe[k] + inRe[j];
-        const double fi = inIm[k] - inIm[j];
-        const double gr = inRe[k] - inRe[j];
-        const double gi = inIm[k] + inIm[j];
-        const double ur = c[k] * gr - s[k] * gi;
-        const double ui = c[k] * gi + s[k] * gr;
-        zr[k] = fr - ui;
-        zi[k] = fi + ur;
-    }
+    splitHalves(m, input, input + m, postCos_.data(), postSin_.data(), zr, zi);
     zr[0] = input[0] + input[m];
     zi[0] = input[0] - input[m];
 
