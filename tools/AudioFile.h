@@ -1,0 +1,37 @@
+#pragma once
+
+// Reading and writing whole audio files through libsndfile. Audio is held
+// deinterleaved, one vector per channel, in double precision.
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct AudioBuffer {
+    std::vector<std::vector<double>> channels; // channels[c][frame], nominally -1..1
+    double sampleRate = 44100.0;               // Hz
+
+    int numChannels() const { return static_cast<int>(channels.size()); }
+    std::size_t numFrames() const { return channels.empty() ? 0 : channels[0].size(); }
+};
+
+// Sample encoding of a written file.
+enum class SampleEncoding {
+    Float32, // 32-bit IEEE float (falls back to 24-bit PCM where the container has no float)
+    Pcm16,
+    Pcm24,
+};
+
+// Reads every frame of the file at `path`. Returns false and fills `error` when
+// the file is missing, unreadable or not an audio format libsndfile knows.
+bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error);
+
+// Writes `buffer` to `path`; the container follows the file's extension (wav,
+// aif/aiff, flac, ogg, caf, au, w64, rf64). Samples beyond full scale are
+// clipped in integer encodings. `note` receives a remark when the encoding had
+// to change for the container. Returns false and fills `error` on failure.
+bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
+                    std::string* note = nullptr);
+
+} // namespace host

@@ -1,0 +1,288 @@
+// selvarine-render: an offline VST 2.4 host. It loads a plug-in binary through
+// its entry point, configures it from the command line, runs an audio file
+// through it and writes the result, or reports what the plug-in exposes.
+//
+// Host sequence: entry, effOpen, effSetSampleRate, effSetBlockSize, state chunk,
+// program, parameters, effMainsChanged(1), process, effMainsChanged(0), effClose.
+
+#include "tools/AudioFile.h"
+#include "tools/BlockRenderer.h"
+#include "tools/PluginInstance.h"
+#include "tools/PluginLibrary.h"
+#include "tools/RenderOptions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#ifndef SELVARINE_DEFAULT_PLUGIN
+#define SELVARINE_DEFAULT_PLUGIN "OrvandelSelvarine.so"
+#endif
+
+namespace {
+
+constexpr int kExitFailure = 1; // any error: bad options, files, plug-in or names
+constexpr int kExitUsage = 2;   // the command line itself is malformed
+
+// The plug-in built beside this tool: the build records its location relative
+// to the tool's folder; without that record it is looked for in the same folder.
+std::string defaultPluginPath()
+{
+    std::string folder = host::executablePath();
+    const std::size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+    return folder + "/" + SELVARINE_DEFAULT_PLUGIN;
+}
+
+std::string fourCharacters(vst::VstInt32 id)
+{
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const auto c = static_cast<unsigned char>((static_cast<std::uint32_t>(id) >> shift) & 0xFF);
+        text += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    }
+    return text;
+}
+
+void printInfo(const host::PluginInstance& plugin, const std::string& path, const std::string& entry)
+{
+    const vst::AEffect& effect = plugin.effect();
+    std::string flags;
+    auto addFlag = [&](vst::VstInt32 bit, const char* name) {
+        if (effect.flags & bit)
+            flags += (flags.empty() ? "" : ", ") + std::string(name);
+    };
+    addFlag(vst::effFlagsHasEditor, "has editor");
+    addFlag(vst::effFlagsCanReplacing, "can replacing");
+    addFlag(vst::effFlagsCanDoubleReplacing, "can double replacing");
+    addFlag(vst::effFlagsProgramChunks, "program chunks");
+    addFlag(vst::effFlagsIsSynth, "synth");
+    addFlag(vst::effFlagsNoSoundInStop, "no sound in stop");
+
+    char id[16];
+    std::snprintf(id, sizeof(id), "0x%08X", static_cast<unsigned>(effect.uniqueID));
+    std::printf("%-16s %s (entry %s)\n", "Plug-in:", path.c_str(), entry.c_str());
+    std::printf("%-16s %s\n", "Effect name:", plugin.effectName().c_str());
+    std::printf("%-16s %s\n", "Vendor:", plugin.vendorString().c_str());
+    std::printf("%-16s %s\n", "Product:", plugin.productString().c_str());
+    std::printf("%-16s %s (%s)\n", "Unique ID:", fourCharacters(effect.uniqueID).c_str(), id);
+    std::printf("%-16s %d\n", "Version:", effect.version);
+    std::printf("%-16s %ld\n", "Vendor version:", static_cast<long>(plugin.dispatch(vst::effGetVendorVersion)));
+    std::printf("%-16s %ld\n", "VST version:", static_cast<long>(plugin.dispatch(vst::effGetVstVersion)));
+    std::printf("%-16s %ld\n", "Category:", static_cast<long>(plugin.dispatch(vst::effGetPlugCategory)));
+    std::printf("%-16s %d\n", "Inputs:", effect.numInputs);
+    std::printf("%-16s %d\n", "Outputs:", effect.numOutputs);
+    std::printf("%-16s %d\n", "Parameters:", effect.numParams);
+    std::printf("%-16s %d\n", "Programs:", effect.numPrograms);
+    std::printf("%-16s %d\n", "Initial delay:", effect.initialDelay);
+    std::printf("%-16s %ld\n", "Tail size:", static_cast<long>(plugin.dispatch(vst::effGetTailSize)));
+    std::printf("%-16s %s\n", "Flags:", flags.empty() ? "none" : flags.c_str());
+}
+
+void printPrograms(const host::PluginInstance& plugin)
+{
+    const int current = plugin.currentProgram();
+    const int width = static_cast<int>(std::to_string(std::max(plugin.numPrograms() - 1, 0)).size());
+    for (int i = 0; i < plugin.numPrograms(); ++i)
+        std::printf("%c %*d  %s\n", i == current ? '*' : ' ', width, i, plugin.programName(i).c_str());
+}
+
+void printParameters(const host::PluginInstance& plugin)
+{
+    std::vector<std::string> names;
+    std::size_t nameWidth = 4;
+    for (int i = 0; i < plugin.numParameters(); ++i) {
+        names.push_back(plugin.parameterName(i));
+        nameWidth = std::max(nameWidth, names.back().size());
+    }
+    const int width = static_cast<int>(nameWidth);
+    const int indexWidth = static_cast<int>(std::to_string(std::max(plugin.numParameters() - 1, 0)).size());
+    std::printf("%*s  %-*s  %-9s  %s\n", indexWidth, "#", width, "Name", "Value", "Display");
+    for (int i = 0; i < plugin.numParameters(); ++i) {
+        std::string display = plugin.parameterDisplay(i);
+        const std::string label = plugin.parameterLabel(i);
+        if (!label.empty())
+            display += " " + label;
+        std::printf("%*d  %-*s  %-9.6f  %s\n", indexWidth, i, width, names[static_cast<std::size_t>(i)].c_str(),
+                    static_cast<double>(plugin.getParameter(i)), display.c_str());
+    }
+}
+
+bool readFile(const std::string& path, std::vector<char>& bytes, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open chunk file '" + path + "'";
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        error = "cannot read chunk file '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+bool writeFile(const std::string& path, const std::vector<char>& bytes, std::string& error)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file)
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        error = "cannot write chunk file '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+// Picks the program named by --program: an index when the text is all digits,
+// otherwise an exact program name.
+bool resolveProgram(const host::PluginInstance& plugin, const std::string& text, int& index, std::string& error)
+{
+    if (std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        if (text.size() > 9 || std::stoi(text) >= plugin.numPrograms()) {
+            error = "program " + text + " does not exist (the plug-in has " + std::to_string(plugin.numPrograms()) +
+                    " programs, 0 to " + std::to_string(plugin.numPrograms() - 1) + ")";
+            return false;
+        }
+        index = std::stoi(text);
+        return true;
+    }
+    index = plugin.findProgram(text);
+    if (index < 0) {
+        error = "no program is named \"" + text + "\" (see --list-programs)";
+        return false;
+    }
+    return true;
+}
+
+int fail(const std::string& message, int code = kExitFailure)
+{
+    std::fprintf(stderr, "selvarine-render: %s\n", message.c_str());
+    return code;
+}
+
+int run(int argc, char** argv)
+{
+    host::RenderOptions options;
+    std::string error;
+    if (!host::parseRenderOptions(argc, argv, options, error))
+        return fail(error, kExitUsage);
+    if (options.showHelp) {
+        std::fputs(host::renderUsage(), stdout);
+        return 0;
+    }
+
+    // Input first: a missing file is reported before the plug-in is loaded.
+    host::AudioBuffer input;
+    if (options.renders()) {
+        if (!host::readAudioFile(options.input, input, error))
+            return fail(error);
+        if (input.numChannels() > 2)
+            return fail("'" + options.input + "' has " + std::to_string(input.numChannels()) +
+                        " channels; only mono and stereo files can be processed");
+    }
+    std::vector<char> chunkIn;
+    if (!options.chunkIn.empty() && !readFile(options.chunkIn, chunkIn, error))
+        return fail(error);
+
+    const std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+    host::PluginLibrary library;
+    if (!library.load(pluginPath))
+        return fail(library.error());
+
+    const double sampleRate = options.sampleRate.value_or(options.renders() ? input.sampleRate : 44100.0);
+    host::HostSettings settings;
+    settings.tempo = options.tempo;
+    settings.sampleRate = sampleRate;
+    auto plugin = host::PluginInstance::create(library, settings, error);
+    if (!plugin)
+        return fail(error);
+
+    plugin->dispatch(vst::effOpen);
+    plugin->setSampleRate(sampleRate);
+    plugin->setBlockSize(options.blockSize);
+
+    if (!options.chunkIn.empty()) {
+        if (!(plugin->effect().flags & vst::effFlagsProgramChunks))
+            return fail("the plug-in does not take state chunks");
+        if (!plugin->setChunk(chunkIn, options.singleProgramChunk))
+            return fail("the plug-in rejected the chunk in '" + options.chunkIn + "' (" +
+                        std::to_string(chunkIn.size()) + " bytes" +
+                        (options.singleProgramChunk ? ", single program" : ", whole bank") + ")");
+    }
+    if (options.program) {
+        int index = 0;
+        if (!resolveProgram(*plugin, *options.program, index, error))
+            return fail(error);
+        plugin->setProgram(index);
+    }
+    for (const host::ParameterSetting& setting : options.settings) {
+        const int index = plugin->findParameter(setting.name);
+        if (index < 0)
+            return fail("no parameter is named \"" + setting.name + "\" (see --list-params)");
+        plugin->setParameter(index, setting.value);
+    }
+
+    if (options.showInfo)
+        printInfo(*plugin, pluginPath, library.entryName());
+    if (options.listPrograms)
+        printPrograms(*plugin);
+    if (options.listParameters)
+        printParameters(*plugin);
+    if (!options.chunkOut.empty()) {
+        const std::vector<char> chunk = plugin->getChunk(options.singleProgramChunk);
+        if (chunk.empty())
+            return fail("the plug-in returned no state chunk");
+        if (!writeFile(options.chunkOut, chunk, error))
+            return fail(error);
+    }
+    if (!options.renders())
+        return 0;
+
+    if (plugin->numOutputs() < 1)
+        return fail("the plug-in has no audio outputs");
+    if (options.doublePrecision ? !plugin->canDouble() : !plugin->canReplacing())
+        return fail(options.doublePrecision ? "the plug-in cannot process 64-bit audio"
+                                            : "the plug-in cannot process 32-bit audio in replacing mode");
+
+    input.sampleRate = sampleRate;
+    host::RenderSettings render;
+    render.blockSizes = {options.blockSize};
+    render.doublePrecision = options.doublePrecision;
+    render.tailFrames = static_cast<std::size_t>(std::llround(options.tailSeconds * sampleRate));
+
+    plugin->setMains(true);
+    const host::AudioBuffer output = host::renderThrough(*plugin, input, render);
+    plugin->setMains(false);
+    plugin->close();
+
+    std::size_t nonFinite = 0;
+    for (const auto& channel : output.channels)
+        nonFinite += static_cast<std::size_t>(
+            std::count_if(channel.begin(), channel.end(), [](double x) { return !std::isfinite(x); }));
+    if (nonFinite > 0)
+        std::fprintf(stderr, "selvarine-render: warning: the plug-in produced %zu non-finite samples\n", nonFinite);
+
+    std::string note;
+    if (!host::writeAudioFile(options.output, output, options.encoding, error, &note))
+        return fail(error);
+    if (!note.empty())
+        std::fprintf(stderr, "selvarine-render: note: %s\n", note.c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        return fail(std::string("unexpected error: ") + e.what());
+    }
+}
