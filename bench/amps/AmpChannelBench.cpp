@@ -1,0 +1,78 @@
+#include "amps/BKVGAmpClean.h"
+#include "amps/BKVGAmpLead.h"
+#include "amps/JCAmpClean.h"
+#include "amps/JCAmpLead.h"
+#include "amps/MVAmpClean.h"
+#include "amps/MVAmpLead.h"
+#include "effects/ChebyFilter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int kBlock = 512;
+
+std::vector<double> guitarLikeInput(float rate)
+{
+    std::vector<double> input(kBlock);
+    for (int n = 0; n < kBlock; ++n)
+        input[n] = 0.3 * std::sin(2.0 * 3.141592653589793 * 196.0 * n / rate) +
+                   0.1 * std::sin(2.0 * 3.141592653589793 * 1318.5 * n / rate);
+    return input;
+}
+
+// One channel run at `rate` (44100 = host rate, 88200 = "High Res." at 44.1 kHz).
+// Items are samples at the channel's rate; per_sample is the time per sample.
+template <typename Channel>
+void channelProcess(benchmark::State& state)
+{
+    const float rate = float(state.range(0));
+    Channel channel;
+    channel.setSampleRate(rate);
+    channel.enabled = true;
+    const std::vector<double> input = guitarLikeInput(rate);
+    SampleFrame frame;
+    for (auto _ : state) {
+        for (double x : input) {
+            frame.value = x;
+            channel.process(&frame);
+            benchmark::DoNotOptimize(frame.value);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBlock);
+    // Seconds per sample, shown with an SI prefix (e.g. "70n" = 70 ns).
+    state.counters["per_sample"] =
+        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void chebyFilterProcess(benchmark::State& state)
+{
+    ChebyFilter filter;
+    filter.setSampleRate(88200.0f);
+    filter.selectCoefficients();
+    const std::vector<double> input = guitarLikeInput(88200.0f);
+    SampleFrame frame;
+    for (auto _ : state) {
+        for (double x : input) {
+            frame.value = x;
+            filter.process(&frame);
+            benchmark::DoNotOptimize(frame.value);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBlock);
+    state.counters["per_sample"] =
+        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(channelProcess<MVAmpClean>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelProcess<MVAmpLead>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelProcess<BKVGAmpClean>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelProcess<BKVGAmpLead>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelProcess<JCAmpClean>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelProcess<JCAmpLead>)->Arg(44100)->Arg(88200);
+BENCHMARK(chebyFilterProcess);
