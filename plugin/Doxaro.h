@@ -128,6 +128,9 @@ public:
     float getInputPeak() const { return inputPeak; }          // block peak of the input stage, /2
     float getClipLed() const { return clipLed; }              // 1 while the clip indicator is lit
     const std::string& getDataFolder() const { return dataFolder; }
+    // The cabinet engine's settings, for inspection on the parameter side
+    // while no writer runs (the audio thread never reads them).
+    const CabinetEngine& cabinetEngine() const { return cabinet; }
 
 private:
     // Writer helpers: the caller holds writerLock (or is the constructor).

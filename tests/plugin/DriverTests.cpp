@@ -1,0 +1,311 @@
+// The signal chain driver: bypass, input modes, the mono and stereo paths,
+// the meter, the clip indicator, odd block sizes and bad host data.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "FakeHost.h"
+
+namespace {
+
+// A pair of host channels of one sample type.
+template <typename Sample>
+struct Buffers {
+    explicit Buffers(int frames) : left(frames), right(frames) {}
+    Sample** channels()
+    {
+        pointers[0] = left.data();
+        pointers[1] = right.data();
+        return pointers;
+    }
+    std::vector<Sample> left;
+    std::vector<Sample> right;
+    Sample* pointers[2] = {};
+};
+
+template <typename Sample>
+Buffers<Sample> noise(int frames, unsigned seed, double amplitude = 0.5)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> dist(-amplitude, amplitude);
+    Buffers<Sample> b(frames);
+    for (int i = 0; i < frames; ++i) {
+        b.left[i] = static_cast<Sample>(dist(rng));
+        b.right[i] = static_cast<Sample>(dist(rng));
+    }
+    return b;
+}
+
+template <typename Sample>
+void process(Doxaro& plugin, Sample** in, Sample** out, int frames)
+{
+    if constexpr (sizeof(Sample) == sizeof(float))
+        plugin.processReplacing(in, out, frames);
+    else
+        plugin.processDoubleReplacing(in, out, frames);
+}
+
+template <typename Sample>
+class DriverTyped : public ::testing::Test {};
+using SampleTypes = ::testing::Types<float, double>;
+TYPED_TEST_SUITE(DriverTyped, SampleTypes);
+
+} // namespace
+
+TYPED_TEST(DriverTyped, BypassCopiesBitForBitAlsoInPlace)
+{
+    using Sample = TypeParam;
+    auto plugin = makePlugin();
+    plugin->setParameter(param::Bypass, 0.0f);
+    auto input = noise<Sample>(333, 1);
+    // Special values travel untouched too.
+    input.left[5] = std::numeric_limits<Sample>::quiet_NaN();
+    input.right[6] = std::numeric_limits<Sample>::infinity();
+    input.left[7] = std::numeric_limits<Sample>::denorm_min();
+
+    Buffers<Sample> output(333);
+    process(*plugin, input.channels(), output.channels(), 333);
+    EXPECT_EQ(std::memcmp(input.left.data(), output.left.data(), 333 * sizeof(Sample)), 0);
+    EXPECT_EQ(std::memcmp(input.right.data(), output.right.data(), 333 * sizeof(Sample)), 0);
+
+    auto inPlace = input;
+    process(*plugin, inPlace.channels(), inPlace.channels(), 333);
+    EXPECT_EQ(std::memcmp(input.left.data(), inPlace.left.data(), 333 * sizeof(Sample)), 0);
+    EXPECT_EQ(std::memcmp(input.right.data(), inPlace.right.data(), 333 * sizeof(Sample)), 0);
+}
+
+TYPED_TEST(DriverTyped, InputModesSelectAndScale)
+{
+    using Sample = TypeParam;
+    const float gain = 0.375f;
+    struct Case {
+        float channelValue;
+        double fromLeft;  // output per unit of left input
+        double fromRight; // output per unit of right input
+    };
+    // A single selected channel enters at twice the level of a channel in the summed mode.
+    const Case cases[] = {{0.0f, 4.0, 0.0}, {0.5f, 0.0, 4.0}, {1.0f, 2.0, 2.0}};
+    for (const Case& c : cases) {
+        auto plugin = makePlugin();
+        makeChainTransparent(*plugin);
+        plugin->setParameter(param::Input, gain);
+        plugin->setParameter(param::InputChannel, c.channelValue);
+        auto input = noise<Sample>(64, 2);
+        Buffers<Sample> output(64);
+        process(*plugin, input.channels(), output.channels(), 64);
+        for (int i = 0; i < 64; ++i) {
+            const double expected = gain * (c.fromLeft * double(input.left[i]) + c.fromRight * double(input.right[i]));
+            ASSERT_NEAR(double(output.left[i]), expected, 1e-6) << "mode " << c.channelValue << " sample " << i;
+            ASSERT_EQ(output.left[i], output.right[i]);
+        }
+    }
+}
+
+TYPED_TEST(DriverTyped, MonoPathGivesIdenticalOutputs)
+{
+    using Sample = TypeParam;
+    auto plugin = makePlugin(); // program 0: gate, amplifier, reverb and both cabinets in mono
+    auto input = noise<Sample>(2048, 3);
+    input.right.assign(2048, Sample(0.3)); // different inputs, summed into the mono chain
+    Buffers<Sample> output(2048);
+    process(*plugin, input.channels(), output.channels(), 2048);
+    EXPECT_EQ(std::memcmp(output.left.data(), output.right.data(), 2048 * sizeof(Sample)), 0);
+    for (int i = 0; i < 2048; ++i)
+        ASSERT_TRUE(std::isfinite(double(output.left[i])));
+}
+
+TYPED_TEST(DriverTyped, CleanStereoPathKeepsTheInputsApart)
+{
+    using Sample = TypeParam;
+    auto plugin = makePlugin();
+    makeChainTransparent(*plugin);
+    plugin->setParameter(param::CabType, 1.0f);
+    plugin->setParameter(param::InputChannel, 1.0f);
+    plugin->setParameter(param::Input, 0.625f);
+    plugin->setParameter(param::Output, 0.8f);
+    // Effects on: their result is not used on this path.
+    plugin->setParameter(param::FxOnOff, 0.0f);
+    plugin->setParameter(param::Reverb, 0.9f);
+    ASSERT_TRUE(plugin->switches().cleanStereo);
+
+    auto input = noise<Sample>(500, 4);
+    auto io = input;
+    process(*plugin, io.channels(), io.channels(), 500); // in place
+    const double g = 0.625f;
+    const double out = 0.8f;
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(io.left[i], static_cast<Sample>(2.0 * (2.0 * g * double(input.left[i])) * out)) << i;
+        ASSERT_EQ(io.right[i], static_cast<Sample>(2.0 * (2.0 * g * double(input.right[i])) * out)) << i;
+    }
+}
+
+TYPED_TEST(DriverTyped, NonFiniteInputEntersAsSilence)
+{
+    using Sample = TypeParam;
+    auto plugin = makePlugin();
+    makeChainTransparent(*plugin);
+    auto input = noise<Sample>(16, 5);
+    input.left[3] = std::numeric_limits<Sample>::quiet_NaN();
+    input.right[3] = Sample(0);
+    input.left[9] = -std::numeric_limits<Sample>::infinity();
+    input.right[9] = Sample(0.25);
+    Buffers<Sample> output(16);
+    process(*plugin, input.channels(), output.channels(), 16);
+    EXPECT_EQ(output.left[3], Sample(0));
+    EXPECT_EQ(double(output.left[9]), 2.0 * 0.5 * 0.25); // only the right input counts
+    // The whole chain, with its recursive filters, stays clean afterwards.
+    auto full = makePlugin();
+    Buffers<Sample> more(4096);
+    process(*full, input.channels(), more.channels(), 16);
+    auto tail = noise<Sample>(4096, 6);
+    process(*full, tail.channels(), more.channels(), 4096);
+    for (int i = 0; i < 4096; ++i)
+        ASSERT_TRUE(std::isfinite(double(more.left[i])) && std::isfinite(double(more.right[i]))) << i;
+}
+
+TEST(Driver, MeterShowsHalfTheInputStagePeak)
+{
+    auto plugin = makePlugin();
+    plugin->setParameter(param::Input, 0.5f);
+    plugin->setParameter(param::InputChannel, 1.0f);
+    Buffers<float> input(8);
+    const float left[8] = {0.1f, -0.7f, 0.2f, 0.0f, 0.3f, 0.1f, 0.0f, 0.2f};
+    const float right[8] = {0.1f, -0.2f, 0.6f, 0.0f, 0.3f, -0.9f, 0.0f, 0.2f};
+    double peak = 0.0;
+    for (int i = 0; i < 8; ++i) {
+        input.left[i] = left[i];
+        input.right[i] = right[i];
+        peak = std::max(peak, std::fabs((double(left[i]) + double(right[i])) * 0.5)); // (a + b) / 2 with 2g = 1
+    }
+    Buffers<float> output(8);
+    plugin->processReplacing(input.channels(), output.channels(), 8);
+    EXPECT_FLOAT_EQ(plugin->getInputPeak(), static_cast<float>(peak));
+
+    // The next block starts from 0.
+    Buffers<float> quiet(4);
+    quiet.left.assign(4, 0.01f);
+    plugin->processReplacing(quiet.channels(), quiet.channels(), 4);
+    EXPECT_FLOAT_EQ(plugin->getInputPeak(), 0.005f); // (0.01 + 0) / 2
+
+    // Meter off: cleared, even in bypass.
+    plugin->setProgramFlags(1, 0);
+    plugin->setParameter(param::Bypass, 0.0f);
+    plugin->processReplacing(input.channels(), output.channels(), 8);
+    EXPECT_EQ(plugin->getInputPeak(), 0.0f);
+}
+
+TEST(Driver, EmptyBlocksOnlyAskForTheTime)
+{
+    auto plugin = makePlugin();
+    Buffers<float> input = noise<float>(16, 7);
+    plugin->processReplacing(input.channels(), input.channels(), 16);
+    const float peak = plugin->getInputPeak();
+    ASSERT_GT(peak, 0.0f);
+    Buffers<float> output(16);
+    output.left.assign(16, 42.0f);
+    output.right.assign(16, 42.0f);
+    const int queries = FakeHost::instance().timeQueries;
+    for (int frames : {0, -1, -100000}) {
+        plugin->processReplacing(input.channels(), output.channels(), frames);
+        Buffers<double> doubles(1);
+        plugin->processDoubleReplacing(doubles.channels(), doubles.channels(), frames);
+    }
+    EXPECT_EQ(FakeHost::instance().timeQueries, queries + 6);
+    EXPECT_EQ(plugin->getInputPeak(), peak);
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(output.left[i], 42.0f);
+}
+
+TEST(Driver, MissingBuffersDoNotCrash)
+{
+    auto plugin = makePlugin();
+    Buffers<float> data = noise<float>(32, 8);
+    float* partial[2] = {data.left.data(), nullptr};
+    plugin->processReplacing(nullptr, nullptr, 32);
+    plugin->processReplacing(data.channels(), nullptr, 32);
+    plugin->processReplacing(nullptr, data.channels(), 32); // silence in
+    plugin->processReplacing(partial, partial, 32);
+    plugin->setParameter(param::Bypass, 0.0f);
+    plugin->processReplacing(partial, data.channels(), 32);
+    // A missing input channel is silence.
+    for (int i = 0; i < 32; ++i)
+        ASSERT_EQ(data.right[i], 0.0f);
+    double* none[2] = {nullptr, nullptr};
+    plugin->processDoubleReplacing(none, none, 32);
+}
+
+TEST(Driver, ClipIndicatorHoldsHalfASecond)
+{
+    auto plugin = makePlugin();
+    makeChainTransparent(*plugin);
+    const int hold = plugin->switches().clipHold;
+    ASSERT_EQ(hold, 22050);
+    Buffers<float> over(1);
+    over.left[0] = 1.0f; // input stage 2·0.5·1 = 1 on the left alone; right adds 0.5 more
+    over.right[0] = 0.5f;
+    plugin->processReplacing(over.channels(), over.channels(), 1);
+    EXPECT_EQ(plugin->getClipLed(), 1.0f);
+
+    Buffers<float> quiet(hold - 1);
+    plugin->processReplacing(quiet.channels(), quiet.channels(), hold - 1);
+    EXPECT_EQ(plugin->getClipLed(), 1.0f);
+    Buffers<float> one(1);
+    plugin->processReplacing(one.channels(), one.channels(), 1);
+    EXPECT_EQ(plugin->getClipLed(), 0.0f);
+
+    // Exactly full scale is not an over.
+    Buffers<float> full(1);
+    full.left[0] = 0.5f;
+    full.right[0] = 0.5f;
+    plugin->processReplacing(full.channels(), full.channels(), 1);
+    EXPECT_EQ(plugin->getClipLed(), 0.0f);
+
+    // With the limiter on nothing lights.
+    plugin->setParameter(param::LimiterOnOff, 0.0f);
+    Buffers<float> loud(256);
+    loud.left.assign(256, 4.0f);
+    plugin->processReplacing(loud.channels(), loud.channels(), 256);
+    EXPECT_EQ(plugin->getClipLed(), 0.0f);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_LE(std::fabs(loud.left[i]), 1.0f) << i;
+}
+
+TEST(Driver, OversampledSectionKeepsTheLevel)
+{
+    // With "High Res." the amplifier section runs twice per sample on the
+    // zero-stuffed signal; the factor 2 restores the level, so a steady input
+    // settles where it does without oversampling.
+    auto plugin = makePlugin();
+    makeChainTransparent(*plugin);
+    plugin->setParameter(param::HighRes, 0.0f);
+    ASSERT_EQ(plugin->switches().oversampling, 2);
+    Buffers<double> steady(8192);
+    steady.left.assign(8192, 0.25);
+    steady.right.assign(8192, 0.25);
+    plugin->processDoubleReplacing(steady.channels(), steady.channels(), 8192);
+    EXPECT_NEAR(steady.left[8191], 0.5, 1e-3);
+    EXPECT_NEAR(steady.right[8191], 0.5, 1e-3);
+}
+
+TEST(Driver, TempoFromTheHostIsPolledEveryBlock)
+{
+    auto plugin = makePlugin();
+    FakeHost& host = FakeHost::instance();
+    host.answerTime = true;
+    Buffers<float> block = noise<float>(64, 9);
+    // Unusable tempos are skipped; processing goes on.
+    for (double tempo : {0.0, -120.0, std::numeric_limits<double>::quiet_NaN(),
+                         std::numeric_limits<double>::infinity(), 140.0, 90.0}) {
+        host.tempo = tempo;
+        const int before = host.timeQueries;
+        plugin->processReplacing(block.channels(), block.channels(), 64);
+        EXPECT_EQ(host.timeQueries, before + 1);
+        for (int i = 0; i < 64; ++i)
+            ASSERT_TRUE(std::isfinite(block.left[i]));
+    }
+}
