@@ -116,10 +116,16 @@ double ChirpLowDS::run(double in) noexcept
         const double ac = allpassCoeff;
         double* x = allpassX;
         double* y = allpassY;
+        // The cascade is one long dependency chain: the sample runs on with
+        // the exact section values, and only the stored states are flushed
+        // (they are next read Kds samples later), keeping the flush off the
+        // chain's critical path.
         for (int s = 0; s < stages; ++s, x += 2, y += 2) {
-            x[cur] = flushDenormal(v - ac * x[prev]);
-            y[cur] = flushDenormal(ac * (x[cur] - y[prev]) + x[prev]);
-            v = ac * y[cur] + y[prev];
+            const double xs = v - ac * x[prev];
+            const double ys = ac * (xs - y[prev]) + x[prev];
+            v = ac * ys + y[prev];
+            x[cur] = flushDenormal(xs);
+            y[cur] = flushDenormal(ys);
         }
         ++pingPong;
     }
