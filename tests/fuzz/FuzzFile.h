@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+// The fuzz input as a file, for the readers that take a path. One file per
+// process, rewritten for every input.
+inline const char* writeFuzzFile(const std::uint8_t* data, std::size_t size, const char* suffix)
+{
+    static const std::string path = "/tmp/selvarine-fuzz-" + std::to_string(::getpid()) + suffix;
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        if (size > 0)
+            std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    return path.c_str();
+}
