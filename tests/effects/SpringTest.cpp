@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -269,4 +270,56 @@ TEST(Spring, RateChangeStartsTheLoopsEmpty)
     for (const ChirpLowDS* line : {&spring->line1(), &spring->line2()})
         for (const double v : line->delayRing)
             ASSERT_EQ(v, 0.0);
+}
+
+// At 44000 Hz the stretch is exactly 4 samples, the fractional allpasses
+// become plain one-sample delays, and the resonator must equal
+//   y[n] = gain (x[n] - x[n-8]) - a1 y[n-4] - a2 y[n-8].
+TEST(ChirpEq, IntegerStretchIsTheStretchedResonator)
+{
+    ChirpEq eq;
+    eq.setSampleRate(44000.0f);
+    eq.setCutoff(Spring::kCutoff);
+    eq.setPeak(Spring::kEqPeak);
+    eq.setBandwidth(Spring::kEqBandwidth);
+    ASSERT_EQ(eq.stretch, 4.0f);
+    ASSERT_EQ(eq.fracCoeff, 0.0);
+
+    std::vector<double> x(300, 0.0);
+    std::vector<double> y(300, 0.0);
+    for (std::size_t n = 0; n < x.size(); ++n)
+        x[n] = (n == 0 ? 1.0 : 0.0) + (n % 13 == 5 ? -0.5 : 0.0);
+    for (std::size_t n = 0; n < x.size(); ++n) {
+        const auto at = [](const std::vector<double>& v, std::size_t n, std::size_t lag) {
+            return n >= lag ? v[n - lag] : 0.0;
+        };
+        y[n] = eq.gain * (x[n] - at(x, n, 8)) - eq.a1 * at(y, n, 4) - eq.a2 * at(y, n, 8);
+        ASSERT_NEAR(eq.filter(x[n]), y[n], 1e-12) << n;
+    }
+}
+
+TEST(ChirpHP, FortyHertzHighPass)
+{
+    ChirpHP hp;
+    hp.setSampleRate(44100.0f);
+    const auto gainAt = [&](double hz) {
+        hp.reset();
+        double peak = 0.0;
+        const int length = 4 * 44100;
+        for (int n = 0; n < length; ++n) {
+            const double y = hp.filter(std::sin(2.0 * std::numbers::pi * hz * n / 44100.0));
+            if (n > length / 2)
+                peak = std::max(peak, std::fabs(y));
+        }
+        return peak;
+    };
+    EXPECT_NEAR(gainAt(40.0), std::sqrt(0.5), 2e-3);
+    EXPECT_LT(gainAt(2.0), 0.06);
+    EXPECT_NEAR(gainAt(1000.0), 1.0, 2e-3);
+    // DC leaves no trace.
+    hp.reset();
+    double y = 1.0;
+    for (int n = 0; n < 44100; ++n)
+        y = hp.filter(1.0);
+    EXPECT_LT(std::fabs(y), 1e-6);
 }
