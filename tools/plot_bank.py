@@ -82,7 +82,7 @@ def main():
         axes[0][1].legend(fontsize=7, loc="lower left", ncol=2)
         fig.suptitle(f"{name}: magnitude responses ({rate / 1000:g} kHz tables, 1/12-octave smoothed)")
         fig.tight_layout()
-        fig.savefig(os.path.join(sys.argv[2], f"bank-cabinet{cabinet}.png"))
+        fig.savefig(os.path.join(sys.argv[2], f"bank-cabinet{cabinet}.png"), pil_kwargs={"optimize": True})
         plt.close(fig)
 
 
