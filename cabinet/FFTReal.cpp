@@ -1,5 +1,7 @@
 #include "cabinet/FFTReal.h"
 
+#include "cabinet/FFTRealKernels.h"
+
 #include <cassert>
 #include <cmath>
 #include <cstddef>
@@ -17,144 +19,23 @@ void unitRoot(long k, long n, double& re, double& im)
     im = -std::sin(angle);
 }
 
-// One radix-4 Stockham pass with stride 1 (the first pass): the butterflies
-// of all p read four contiguous quarters and write groups of four.
-void radix4First(int n4, const double* __restrict__ xr, const double* __restrict__ xi, double* __restrict__ yr,
-                 double* __restrict__ yi, const double* __restrict__ tw) noexcept
+// The widest copy of the loops that this processor runs.
+const FFTRealKernels& chooseKernels() noexcept
 {
-    const double* w1r = tw;
-    const double* w1i = tw + n4;
-    const double* w2r = tw + 2 * n4;
-    const double* w2i = tw + 3 * n4;
-    const double* w3r = tw + 4 * n4;
-    const double* w3i = tw + 5 * n4;
-    for (int p = 0; p < n4; ++p) {
-        const double ar = xr[p], ai = xi[p];
-        const double br = xr[p + n4], bi = xi[p + n4];
-        const double cr = xr[p + 2 * n4], ci = xi[p + 2 * n4];
-        const double dr = xr[p + 3 * n4], di = xi[p + 3 * n4];
-        const double apcR = ar + cr, apcI = ai + ci;
-        const double amcR = ar - cr, amcI = ai - ci;
-        const double bpdR = br + dr, bpdI = bi + di;
-        const double bmdR = br - dr, bmdI = bi - di;
-        // (a - c) - i(b - d), (a + c) - (b + d), (a - c) + i(b - d)
-        const double t1r = amcR + bmdI, t1i = amcI - bmdR;
-        const double t2r = apcR - bpdR, t2i = apcI - bpdI;
-        const double t3r = amcR - bmdI, t3i = amcI + bmdR;
-        yr[4 * p] = apcR + bpdR;
-        yi[4 * p] = apcI + bpdI;
-        yr[4 * p + 1] = w1r[p] * t1r - w1i[p] * t1i;
-        yi[4 * p + 1] = w1r[p] * t1i + w1i[p] * t1r;
-        yr[4 * p + 2] = w2r[p] * t2r - w2i[p] * t2i;
-        yi[4 * p + 2] = w2r[p] * t2i + w2i[p] * t2r;
-        yr[4 * p + 3] = w3r[p] * t3r - w3i[p] * t3i;
-        yi[4 * p + 3] = w3r[p] * t3i + w3i[p] * t3r;
-    }
-}
-
-// One radix-4 Stockham pass with stride s > 1: for each twiddle index p the
-// s interleaved sub-transforms are processed as one contiguous run.
-// The s butterflies of one twiddle index p in a strided radix-4 pass: four
-// contiguous input runs a, b, c, d and four contiguous output runs.
-inline void stridedButterflies(int s, const double* __restrict__ ar, const double* __restrict__ ai,
-                               const double* __restrict__ br, const double* __restrict__ bi,
-                               const double* __restrict__ cr, const double* __restrict__ ci,
-                               const double* __restrict__ dr, const double* __restrict__ di, double* __restrict__ o0r,
-                               double* __restrict__ o0i, double* __restrict__ o1r, double* __restrict__ o1i,
-                               double* __restrict__ o2r, double* __restrict__ o2i, double* __restrict__ o3r,
-                               double* __restrict__ o3i, double w1r, double w1i, double w2r, double w2i, double w3r,
-                               double w3i) noexcept
-{
-    for (int q = 0; q < s; ++q) {
-        const double apcR = ar[q] + cr[q], apcI = ai[q] + ci[q];
-        const double amcR = ar[q] - cr[q], amcI = ai[q] - ci[q];
-        const double bpdR = br[q] + dr[q], bpdI = bi[q] + di[q];
-        const double bmdR = br[q] - dr[q], bmdI = bi[q] - di[q];
-        const double t1r = amcR + bmdI, t1i = amcI - bmdR;
-        const double t2r = apcR - bpdR, t2i = apcI - bpdI;
-        const double t3r = amcR - bmdI, t3i = amcI + bmdR;
-        o0r[q] = apcR + bpdR;
-        o0i[q] = apcI + bpdI;
-        o1r[q] = w1r * t1r - w1i * t1i;
-        o1i[q] = w1r * t1i + w1i * t1r;
-        o2r[q] = w2r * t2r - w2i * t2i;
-        o2i[q] = w2r * t2i + w2i * t2r;
-        o3r[q] = w3r * t3r - w3i * t3i;
-        o3i[q] = w3r * t3i + w3i * t3r;
-    }
-}
-
-void radix4Strided(int n4, int s, const double* __restrict__ xr, const double* __restrict__ xi,
-                   double* __restrict__ yr, double* __restrict__ yi, const double* __restrict__ tw) noexcept
-{
-    const std::ptrdiff_t quarter = std::ptrdiff_t(s) * n4;
-    for (int p = 0; p < n4; ++p) {
-        const double w1r = tw[p], w1i = tw[n4 + p];
-        const double w2r = tw[2 * n4 + p], w2i = tw[3 * n4 + p];
-        const double w3r = tw[4 * n4 + p], w3i = tw[5 * n4 + p];
-        const std::ptrdiff_t in = std::ptrdiff_t(s) * p;
-        const std::ptrdiff_t out = 4 * std::ptrdiff_t(s) * p;
-        stridedButterflies(s, xr + in, xi + in, xr + in + quarter, xi + in + quarter, xr + in + 2 * quarter,
-                           xi + in + 2 * quarter, xr + in + 3 * quarter, xi + in + 3 * quarter, yr + out, yi + out,
-                           yr + out + s, yi + out + s, yr + out + 2 * s, yi + out + 2 * s, yr + out + 3 * s,
-                           yi + out + 3 * s, w1r, w1i, w2r, w2i, w3r, w3i);
-    }
-}
-
-// The closing radix-2 pass (sub-transform length 2, no twiddles).
-void radix2Last(int s, const double* __restrict__ xr, const double* __restrict__ xi, double* __restrict__ yr,
-                double* __restrict__ yi) noexcept
-{
-    for (int q = 0; q < s; ++q) {
-        const double ar = xr[q], ai = xi[q], br = xr[q + s], bi = xi[q + s];
-        yr[q] = ar + br;
-        yi[q] = ai + bi;
-        yr[q + s] = ar - br;
-        yi[q + s] = ai - bi;
-    }
-}
-
-// Forward post-pass: Z (the transform of the even/odd pairs) split into the
-// spectra of the even (E) and odd (O) samples and joined as
-// X[k] = E[k] + exp(-2πik/N)·O[k], for k = 1..m-1, into the packed halves.
-void joinHalves(int m, const double* __restrict__ zr, const double* __restrict__ zi, const double* __restrict__ c,
-                const double* __restrict__ s, double* __restrict__ outRe, double* __restrict__ outIm) noexcept
-{
-    for (int k = 1; k < m; ++k) {
-        const int j = m - k;
-        const double er = 0.5 * (zr[k] + zr[j]);
-        const double ei = 0.5 * (zi[k] - zi[j]);
-        const double orr = 0.5 * (zi[k] + zi[j]);
-        const double oi = -0.5 * (zr[k] - zr[j]);
-        outRe[k] = er + (c[k] * orr + s[k] * oi);
-        outIm[k] = ei + (c[k] * oi - s[k] * orr);
-    }
-}
-
-// Inverse pre-pass, the mirror of joinHalves: Z[k] = 2·(E[k] + i·O[k]) from
-// the packed halves, for k = 1..m-1.
-void splitHalves(int m, const double* __restrict__ inRe, const double* __restrict__ inIm, const double* __restrict__ c,
-                 const double* __restrict__ s, double* __restrict__ zr, double* __restrict__ zi) noexcept
-{
-    for (int k = 1; k < m; ++k) {
-        const int j = m - k;
-        const double fr = inRe[k] + inRe[j];
-        const double fi = inIm[k] - inIm[j];
-        const double gr = inRe[k] - inRe[j];
-        const double gi = inIm[k] + inIm[j];
-        const double ur = c[k] * gr - s[k] * gi;
-        const double ui = c[k] * gi + s[k] * gr;
-        zr[k] = fr - ui;
-        zi[k] = fi + ur;
-    }
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    if (kAvx2FFTKernels != nullptr && __builtin_cpu_supports("avx2"))
+        return *kAvx2FFTKernels;
+#endif
+    return kBaselineFFTKernels;
 }
 
 } // namespace
 
-FFTReal::FFTReal(int length)
+FFTReal::FFTReal(int length, const FFTRealKernels* kernels)
     : length_(length)
     , half_(length / 2)
     , finalRadix2_(false)
+    , kernels_(kernels != nullptr ? kernels : &chooseKernels())
 {
     assert(length >= 2 && (length & (length - 1)) == 0);
 
@@ -206,15 +87,15 @@ bool FFTReal::complexForward(double* re, double* im, double* workRe, double* wor
     for (const Pass& pass : passes_) {
         const double* tw = twiddles_.data() + pass.twiddleBase;
         if (pass.stride == 1)
-            radix4First(pass.n / 4, xr, xi, yr, yi, tw);
+            kernels_->radix4First(pass.n / 4, xr, xi, yr, yi, tw);
         else
-            radix4Strided(pass.n / 4, pass.stride, xr, xi, yr, yi, tw);
+            kernels_->radix4Strided(pass.n / 4, pass.stride, xr, xi, yr, yi, tw);
         std::swap(xr, yr);
         std::swap(xi, yi);
         inWork = !inWork;
     }
     if (finalRadix2_) {
-        radix2Last(half_ / 2, xr, xi, yr, yi);
+        kernels_->radix2Last(half_ / 2, xr, xi, yr, yi);
         inWork = !inWork;
     }
     return inWork;
@@ -223,13 +104,9 @@ bool FFTReal::complexForward(double* re, double* im, double* workRe, double* wor
 void FFTReal::forward(const double* input, double* output) noexcept
 {
     const int m = half_;
-    double* __restrict__ zr = bufferRe_.data();
-    double* __restrict__ zi = bufferIm_.data();
-    // Even samples as real parts, odd samples as imaginary parts.
-    for (int n = 0; n < m; ++n) {
-        zr[n] = input[2 * n];
-        zi[n] = input[2 * n + 1];
-    }
+    const double* zr = bufferRe_.data();
+    const double* zi = bufferIm_.data();
+    kernels_->deinterleave(m, input, bufferRe_.data(), bufferIm_.data());
     if (complexForward(bufferRe_.data(), bufferIm_.data(), workRe_.data(), workIm_.data())) {
         zr = workRe_.data();
         zi = workIm_.data();
@@ -238,7 +115,7 @@ void FFTReal::forward(const double* input, double* output) noexcept
     // Split Z into the spectra of the even (E) and odd (O) samples and join
     // them: X[k] = E[k] + exp(-2πik/N)·O[k].
     const double z0r = zr[0], z0i = zi[0];
-    joinHalves(m, zr, zi, postCos_.data(), postSin_.data(), output, output + m);
+    kernels_->joinHalves(m, zr, zi, postCos_.data(), postSin_.data(), output, output + m);
     output[0] = z0r + z0i;
     output[m] = z0r - z0i;
 }
@@ -246,12 +123,12 @@ void FFTReal::forward(const double* input, double* output) noexcept
 void FFTReal::inverse(const double* input, double* output) noexcept
 {
     const int m = half_;
-    double* __restrict__ zr = bufferRe_.data();
-    double* __restrict__ zi = bufferIm_.data();
+    double* zr = bufferRe_.data();
+    double* zi = bufferIm_.data();
 
     // Rebuild Z = 2·(E + i·O) from the half spectrum, so that an unscaled
     // inverse of N/2 points leaves N times the signal.
-    splitHalves(m, input, input + m, postCos_.data(), postSin_.data(), zr, zi);
+    kernels_->splitHalves(m, input, input + m, postCos_.data(), postSin_.data(), zr, zi);
     zr[0] = input[0] + input[m];
     zi[0] = input[0] - input[m];
 
@@ -263,10 +140,7 @@ void FFTReal::inverse(const double* input, double* output) noexcept
         resultRe = workRe_.data();
         resultIm = workIm_.data();
     }
-    for (int n = 0; n < m; ++n) {
-        output[2 * n] = resultRe[n];
-        output[2 * n + 1] = resultIm[n];
-    }
+    kernels_->interleave(m, resultRe, resultIm, output);
 }
 
 void FFTReal::rescale(double* data) const noexcept

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+struct FFTRealKernels;
+
 // Real-input FFT of a fixed power-of-two length N.
 //
 // Spectra use the packed half-spectrum layout: f[0] is bin 0 (real), f[N/2]
@@ -12,15 +14,18 @@
 // pairs followed by a real post-pass (and the mirror image for the inverse).
 // The complex FFT is a Stockham radix-4 DIF (one radix-2 pass when log2(N/2)
 // is odd) on split real/imaginary arrays, so that every pass is a plain loop
-// over contiguous data with precomputed twiddles.
+// over contiguous data with precomputed twiddles. The loops exist in a
+// baseline and an AVX2 build; the constructor picks what the processor runs.
 //
 // Everything is allocated by the constructor; the transforms allocate
 // nothing. One object is used by one thread at a time (it owns scratch
 // memory); input and output may be the same array.
 class FFTReal {
 public:
-    // length: a power of two, at least 2.
-    explicit FFTReal(int length);
+    // length: a power of two, at least 2. kernels: the copy of the loops to
+    // use; null picks the widest one the processor runs (tests pass a copy
+    // explicitly to check each one).
+    explicit FFTReal(int length, const FFTRealKernels* kernels = nullptr);
     FFTReal(const FFTReal&) = delete;
     FFTReal& operator=(const FFTReal&) = delete;
 
@@ -51,6 +56,7 @@ private:
     int half_;                      // N/2, points of the inner complex FFT
     std::vector<Pass> passes_;      // radix-4 passes in execution order
     bool finalRadix2_;              // true when a radix-2 pass ends the complex FFT
+    const FFTRealKernels* kernels_; // the loops, built for the widest instruction set this processor runs
     std::vector<double> twiddles_;  // per pass, six arrays of n/4: w1 re, w1 im, w2 re, w2 im, w3 re, w3 im
     std::vector<double> postCos_;   // cos(2πk/N), k = 0..N/4: real post-pass twiddles
     std::vector<double> postSin_;   // sin(2πk/N), k = 0..N/4

@@ -1,4 +1,5 @@
 #include "cabinet/FFTReal.h"
+#include "cabinet/FFTRealKernels.h"
 
 #include <gtest/gtest.h>
 
@@ -43,13 +44,27 @@ std::vector<double> naivePackedDft(const std::vector<double>& x)
     return f;
 }
 
+// Every copy of the loops this processor can run: the baseline one always,
+// the AVX2 one when it was built and the processor supports it.
+std::vector<const FFTRealKernels*> runnableKernels()
+{
+    std::vector<const FFTRealKernels*> kernels{&kBaselineFFTKernels};
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    if (kAvx2FFTKernels != nullptr && __builtin_cpu_supports("avx2"))
+        kernels.push_back(kAvx2FFTKernels);
+#endif
+    return kernels;
+}
+
 } // namespace
 
 TEST(FFTReal, ForwardMatchesDirectDftForSmallLengths)
 {
+    for (const FFTRealKernels* kernels : runnableKernels())
     for (int n : {2, 4, 8, 16, 32, 64, 128, 256}) {
         SCOPED_TRACE(n);
-        FFTReal fft(n);
+        SCOPED_TRACE(kernels == &kBaselineFFTKernels ? "baseline loops" : "AVX2 loops");
+        FFTReal fft(n, kernels);
         const std::vector<double> x = randomSignal(n, unsigned(n));
         std::vector<double> f(static_cast<std::size_t>(n));
         fft.forward(x.data(), f.data());
@@ -61,9 +76,11 @@ TEST(FFTReal, ForwardMatchesDirectDftForSmallLengths)
 
 TEST(FFTReal, InverseIsUnscaledAndRescaleRestoresTheSignal)
 {
+    for (const FFTRealKernels* kernels : runnableKernels())
     for (int n : {2, 4, 8, 32, 128, 256, 512, 1024, 2048, 4096}) {
         SCOPED_TRACE(n);
-        FFTReal fft(n);
+        SCOPED_TRACE(kernels == &kBaselineFFTKernels ? "baseline loops" : "AVX2 loops");
+        FFTReal fft(n, kernels);
         const std::vector<double> x = randomSignal(n, 7u + unsigned(n));
         std::vector<double> f(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
         fft.forward(x.data(), f.data());
