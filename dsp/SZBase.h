@@ -91,7 +91,7 @@ std::array<double, N + 1> bilinearTransform(const double* p, double k) noexcept
 // denominator coefficient: y = sum b[k] x[n-k] - sum a[k] y[n-k].
 template <int N>
 struct SZCoefficients {
-    double a0 = 1.0;                  // raw leading denominator coefficient (kept for inspection only)
+    double a0 = 1.0;                  // raw leading denominator coefficient (informative; never used to filter)
     std::array<double, N> a{};        // a[1..N] stored at a[0..N-1]
     std::array<double, N + 1> b{};    // b[0..N]
 
