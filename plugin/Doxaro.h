@@ -131,6 +131,8 @@ public:
     // The cabinet engine's settings, for inspection on the parameter side
     // while no writer runs (the audio thread never reads them).
     const CabinetEngine& cabinetEngine() const { return cabinet; }
+    // The tempo the tremolo syncs to, BPM: the host's last usable tempo.
+    double tremoloTempo() const { return tremolo.tempo(); }
 
 private:
     // Writer helpers: the caller holds writerLock (or is the constructor).

@@ -296,16 +296,52 @@ TEST(Driver, TempoFromTheHostIsPolledEveryBlock)
 {
     auto plugin = makePlugin();
     FakeHost& host = FakeHost::instance();
+    ASSERT_EQ(plugin->tremoloTempo(), 120.0);
     host.answerTime = true;
     Buffers<float> block = noise<float>(64, 9);
-    // Unusable tempos are skipped; processing goes on.
-    for (double tempo : {0.0, -120.0, std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::infinity(), 140.0, 90.0}) {
-        host.tempo = tempo;
+    // Unusable tempos are skipped and the last usable one stays; processing goes on.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double reported;
+        double expected;
+    } cases[] = {{0.0, 120.0}, {-90.0, 120.0}, {nan, 120.0}, {inf, 120.0}, {140.0, 140.0},
+                 {0.0, 140.0}, {90.0, 90.0},   {nan, 90.0},  {-inf, 90.0}};
+    for (const auto& c : cases) {
+        host.tempo = c.reported;
         const int before = host.timeQueries;
         plugin->processReplacing(block.channels(), block.channels(), 64);
         EXPECT_EQ(host.timeQueries, before + 1);
+        EXPECT_EQ(plugin->tremoloTempo(), c.expected) << "reported " << c.reported;
         for (int i = 0; i < 64; ++i)
             ASSERT_TRUE(std::isfinite(block.left[i]));
     }
+    // A host that stops answering leaves the tempo alone too.
+    host.answerTime = false;
+    plugin->processReplacing(block.channels(), block.channels(), 64);
+    EXPECT_EQ(plugin->tremoloTempo(), 90.0);
+
+    // Resume takes the host tempo as well, under the same rule.
+    host.answerTime = true;
+    host.tempo = 75.0;
+    plugin->resume();
+    EXPECT_EQ(plugin->tremoloTempo(), 75.0);
+    host.tempo = nan;
+    plugin->suspend();
+    EXPECT_EQ(plugin->tremoloTempo(), 75.0);
+}
+
+TEST(Driver, WorksWithoutAHost)
+{
+    Doxaro plugin(nullptr);
+    plugin.setParameterAutomated(param::Output, 0.25f);
+    plugin.setProgramName("Alone");
+    plugin.resume();
+    plugin.suspend();
+    Buffers<double> block = noise<double>(128, 10);
+    plugin.processDoubleReplacing(block.channels(), block.channels(), 128);
+    EXPECT_EQ(plugin.getParameter(param::Output), 0.25f);
+    EXPECT_EQ(plugin.tremoloTempo(), 120.0);
+    for (int i = 0; i < 128; ++i)
+        ASSERT_TRUE(std::isfinite(block.left[i]));
 }
