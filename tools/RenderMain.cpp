@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -34,7 +36,7 @@ std::string defaultPluginPath()
     std::string folder = host::executablePath();
     const std::size_t slash = folder.find_last_of('/');
     folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    return folder + "/" + SELVARINE_DEFAULT_PLUGIN;
+    return std::filesystem::path(folder + "/" + SELVARINE_DEFAULT_PLUGIN).lexically_normal().string();
 }
 
 std::string fourCharacters(vst::VstInt32 id)

@@ -1,8 +1,11 @@
 // Audio file reading and writing through libsndfile.
 
+#include "TestWorkDir.h"
 #include "tools/AudioFile.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <cmath>
 #include <fstream>
@@ -11,7 +14,7 @@ namespace {
 
 std::string workPath(const std::string& name)
 {
-    return std::string(TEST_WORK_DIR) + "/" + name;
+    return testing_support::workFile(name);
 }
 
 host::AudioBuffer ramp(int channels, std::size_t frames, double rate)
@@ -32,6 +35,12 @@ struct FormatCase {
     double tolerance; // largest error the encoding may introduce
     bool expectNote;  // the encoding had to change
 };
+
+// Test names show the case label rather than its bytes.
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
 
 class AudioFileFormats : public ::testing::TestWithParam<FormatCase> {};
 
@@ -85,7 +94,7 @@ TEST(AudioFile, IntegerEncodingsClipInsteadOfWrapping)
 TEST(AudioFile, ReadingFailuresAreReported)
 {
     std::ofstream(workPath("text.wav")) << "not audio at all";
-    for (const std::string& path : {workPath("does-not-exist.wav"), workPath("text.wav"), std::string(TEST_WORK_DIR)}) {
+    for (const std::string& path : {workPath("does-not-exist.wav"), workPath("text.wav"), testing_support::processWorkDir()}) {
         host::AudioBuffer buffer;
         std::string error;
         EXPECT_FALSE(host::readAudioFile(path, buffer, error)) << path;

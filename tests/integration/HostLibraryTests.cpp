@@ -2,11 +2,14 @@
 // points, the host callback's answers, chunks, automation notices and block
 // processing with every buffer arrangement.
 
+#include "TestWorkDir.h"
 #include "tools/BlockRenderer.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <cmath>
 #include <fstream>
@@ -35,6 +38,12 @@ struct LoadCase {
     const char* entryOrMessage; // entry symbol when it loads, part of the error otherwise
 };
 
+// Test names show the case label rather than its bytes.
+void PrintTo(const LoadCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class PluginLoading : public ::testing::TestWithParam<LoadCase> {};
 
 TEST_P(PluginLoading, ResolvesTheEntryOrExplains)
@@ -53,7 +62,7 @@ TEST_P(PluginLoading, ResolvesTheEntryOrExplains)
 
 std::string textFile()
 {
-    const std::string path = std::string(TEST_WORK_DIR) + "/not-a-library.so";
+    const std::string path = testing_support::workFile("not-a-library.so");
     std::ofstream(path) << "this is text, not a shared library\n";
     return path;
 }
@@ -63,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LoadCase{"current", TEST_GAIN_PLUGIN, true, "VSTPluginMain"},
                       LoadCase{"old_main_entry", TEST_GAIN_MAIN_ONLY_PLUGIN, true, "main"},
                       LoadCase{"no_entry", TEST_NOT_A_PLUGIN, false, "neither VSTPluginMain nor main"},
-                      LoadCase{"missing_file", std::string(TEST_WORK_DIR) + "/missing.so", false, "cannot load"},
+                      LoadCase{"missing_file", testing_support::workFile("missing.so"), false, "cannot load"},
                       LoadCase{"not_a_library", textFile(), false, "cannot load"}),
     [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.label); });
 
@@ -231,6 +240,12 @@ struct BlockCase {
     bool inPlace;
     bool doublePrecision;
 };
+
+// Test names show the case label rather than its bytes.
+void PrintTo(const BlockCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class BlockProcessing : public ::testing::TestWithParam<BlockCase> {};
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <elf.h>
 
 #include <atomic>
@@ -217,6 +219,12 @@ struct Lifecycle {
     const char* label;
     std::function<void(host::PluginInstance&, ProductBinary&)> steps; // run on a new instance before the check
 };
+
+// Test names show the case label rather than its bytes.
+void PrintTo(const Lifecycle& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class ProductLifecycle : public ProductBinary, public ::testing::WithParamInterface<Lifecycle> {};
 

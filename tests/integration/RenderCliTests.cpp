@@ -2,9 +2,12 @@
 // writes, the host call sequence it drives, and (when this tree builds it) the
 // product's plug-in through it.
 
+#include "TestWorkDir.h"
 #include "tools/AudioFile.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <sys/wait.h>
 
@@ -50,7 +53,7 @@ ToolRun render(const std::vector<std::string>& args, const std::string& environm
 
 std::string workPath(const std::string& name)
 {
-    return std::string(TEST_WORK_DIR) + "/cli-" + name;
+    return testing_support::workFile(name);
 }
 
 std::string readText(const std::string& path)
@@ -90,6 +93,12 @@ struct ErrorCase {
     std::vector<std::string> args;
     const char* message; // part of what the tool prints
 };
+
+// Test names show the case label rather than its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class RenderErrors : public ::testing::TestWithParam<ErrorCase> {};
 

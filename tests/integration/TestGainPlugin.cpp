@@ -8,6 +8,7 @@
 
 #include "vst/VstInterface.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -101,8 +102,9 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
 {
     TestGain* p = self(e);
     auto copy = [&](const char* text, std::size_t limit) {
-        std::strncpy(static_cast<char*>(ptr), text, limit);
-        static_cast<char*>(ptr)[limit] = '\0';
+        const std::size_t length = std::min(std::strlen(text), limit);
+        std::memcpy(ptr, text, length);
+        static_cast<char*>(ptr)[length] = '\0';
         return 1;
     };
     static const char* const kParamNames[kNumParams] = {"Gain", "Mute"};

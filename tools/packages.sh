@@ -1,0 +1,32 @@
+# Debian packages the project builds and tests with, and a function that
+# installs the missing ones. Sourced by demo.sh, test.sh and the CI script.
+
+SELVARINE_PACKAGES=(
+  build-essential cmake pkg-config git
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
+)
+
+# Installs whatever of SELVARINE_PACKAGES is missing, with sudo when not root.
+selvarine_install_packages() {
+  local missing=() package
+  for package in "${SELVARINE_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "error: these packages are missing and sudo is not available: ${missing[*]}" >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
