@@ -166,10 +166,7 @@ void Doxaro::resumeLocked()
     limiter.reset();
     limiter.setSampleRate(rate);
 
-    const int hold = static_cast<int>(rate * 0.5f);
-    clipHold = hold;
-    clipCounter = hold;
-    clipLed = 0.0f;
+    clip.setSampleRate(rate);
     inputPeak = 0.0f;
     cleanStereo = values[param::GateOnOff] != 0.0f && values[param::AmpOnOff] != 0.0f;
 }

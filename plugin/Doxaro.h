@@ -14,6 +14,7 @@
 #include "cabinet/UserResponseEngine.h"
 #include "dsp/Relaxed.h"
 #include "effects/ChebyFilter.h"
+#include "effects/ClipIndicator.h"
 #include "effects/Limiter.h"
 #include "effects/NoiseGate.h"
 #include "effects/Spring.h"
@@ -64,7 +65,7 @@ public:
         bool userResponseOn;    // the current program names a user impulse response
         bool limiterEngaged;    // "Limiter On/Off" exactly 0
         double outputGain;      // "Output", linear
-        int clipHold;           // samples the clip indicator stays lit
+        int clipHold;           // samples the clip indicator stays lit after an over
         bool meterOn;           // the current program's input meter is on
     };
 
@@ -126,7 +127,7 @@ public:
     // ---- Read-outs (any thread, lock-free) ----
     Switches switches() const;
     float getInputPeak() const { return inputPeak; }          // block peak of the input stage, /2
-    float getClipLed() const { return clipLed; }              // 1 while the clip indicator is lit
+    float getClipLed() const { return clip.level(); }         // 1 while the clip indicator is lit
     const std::string& getDataFolder() const { return dataFolder; }
     // The cabinet engine's settings, for inspection on the parameter side
     // while no writer runs (the audio thread never reads them).
@@ -155,8 +156,6 @@ private:
     // The chain for one host block, for either sample type. Audio thread.
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampleFrames);
-    // The clip indicator after the output gain, while the limiter is off.
-    void watchClip(double magnitude, int hold);
 
     mutable std::mutex writerLock; // serialises every writer entry point; never taken by the audio thread
 
@@ -203,9 +202,7 @@ private:
 
     // ---- Metering (audio thread writes, the editor reads) ----
     Relaxed<float> inputPeak{0.0f}; // peak of the input stage in the last block, halved
-    Relaxed<int> clipHold{22050};   // samples the clip indicator stays lit (half a second)
-    int clipCounter = 22050;        // audio thread: samples since the last over, up to clipHold
-    Relaxed<float> clipLed{0.0f};   // 1.0 while lit, else 0.0
+    ClipIndicator clip;             // lit for half a second after an output over while the limiter is off
 
     std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
 };

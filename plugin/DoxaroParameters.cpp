@@ -132,7 +132,7 @@ void Doxaro::applyParameter(int index, float v)
     case param::LimiterOnOff:
         limiter.enabled = engaged;
         if (engaged)
-            clipLed = 0.0f;
+            clip.clear();
         break;
     default: {
         // The nine settings of cabinet slot 1 (23..31) and slot 2 (32..40), in the same order.

@@ -59,7 +59,7 @@ Doxaro::Switches Doxaro::switches() const
     s.userResponseOn = userResponseOn;
     s.limiterEngaged = values[param::LimiterOnOff] == 0.0f;
     s.outputGain = values[param::Output];
-    s.clipHold = clipHold;
+    s.clipHold = clip.holdLength();
     s.meterOn = meterOn;
     return s;
 }
@@ -87,20 +87,6 @@ void Doxaro::pollTempo()
     tremolo.setTempo(tempo);
     tremolo.setSpeed(tremolo.lastSpeed());
     tremolo.setSpeed(values[param::TremoloSpeed]);
-}
-
-void Doxaro::watchClip(double magnitude, int hold)
-{
-    // The indicator stays lit for `hold` samples after the last over.
-    if (clipCounter < hold) {
-        ++clipCounter;
-        if (clipCounter == hold)
-            clipLed = 0.0f;
-    }
-    if (magnitude > 1.0) {
-        clipCounter = 0;
-        clipLed = 1.0f;
-    }
 }
 
 template <typename Sample>
@@ -189,7 +175,7 @@ void Doxaro::processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampl
             if (limiter.enabled)
                 limiter.processStereo(outL, outR);
             if (!s.limiterEngaged)
-                watchClip(std::max(std::fabs(outL), std::fabs(outR)), s.clipHold);
+                clip.watch(std::max(std::fabs(outL), std::fabs(outR)));
             if (outLeft != nullptr)
                 outLeft[i] = static_cast<Sample>(outL);
             if (outRight != nullptr)
@@ -202,7 +188,7 @@ void Doxaro::processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampl
             frame.value *= s.outputGain;
             limiter.process(&frame);
             if (!s.limiterEngaged)
-                watchClip(std::fabs(frame.value), s.clipHold);
+                clip.watch(std::fabs(frame.value));
             const Sample out = static_cast<Sample>(frame.value);
             if (outLeft != nullptr)
                 outLeft[i] = out;
