@@ -1,146 +1,157 @@
 #include "cabinet/FFTReal.h"
 
-#include "cabinet/FFTRealKernels.h"
-
 #include <cassert>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <numbers>
-#include <utility>
 
 namespace {
 
-// exp(-2πi·k/n) split into its parts; k/n is reduced first so that the
-// angle stays small and the table entries are as exact as cos/sin allow.
-void unitRoot(long k, long n, double& re, double& im)
+// cos and sin of 2π·k/n. The angle is first reduced to a quarter turn and
+// then to at most an eighth of a turn, so that symmetric entries of the
+// tables are exact mirror images and quarter turns give exact 0 and ±1.
+void unitRoot(long k, long n, double& c, double& s)
 {
-    const double angle = 2.0 * std::numbers::pi * double(k % n) / double(n);
-    re = std::cos(angle);
-    im = -std::sin(angle);
+    k %= n;
+    const long quadrant = (4 * k) / n;
+    const long rest = 4 * k - quadrant * n; // angle within the quadrant: (π/2)·rest/n
+    double qc = 0.0, qs = 0.0;
+    if (2 * rest <= n) {
+        const double angle = 0.5 * std::numbers::pi * double(rest) / double(n);
+        qc = std::cos(angle);
+        qs = std::sin(angle);
+    } else {
+        const double angle = 0.5 * std::numbers::pi * double(n - rest) / double(n);
+        qc = std::sin(angle);
+        qs = std::cos(angle);
+    }
+    switch (quadrant) {
+    case 0: c = qc, s = qs; break;
+    case 1: c = -qs, s = qc; break;
+    case 2: c = -qc, s = -qs; break;
+    default: c = qs, s = -qc; break;
+    }
 }
 
-// The widest copy of the loops that this processor runs.
-const FFTRealKernels& chooseKernels() noexcept
+// Doubles per cache line: the alignment of every table and buffer.
+constexpr int kLineDoubles = 8;
+
+int roundUpToLine(int count)
 {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    if (kAvx2FFTKernels != nullptr && __builtin_cpu_supports("avx2"))
-        return *kAvx2FFTKernels;
-#endif
-    return kBaselineFFTKernels;
+    return (count + kLineDoubles - 1) / kLineDoubles * kLineDoubles;
 }
 
 } // namespace
 
+const FFTRealKernels& FFTReal::bestKernels() noexcept
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    if (kAvx2FFTKernels != nullptr) {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+            return *kAvx2FFTKernels;
+    }
+#endif
+    return kBaselineFFTKernels;
+}
+
 FFTReal::FFTReal(int length, const FFTRealKernels* kernels)
     : length_(length)
     , half_(length / 2)
-    , finalRadix2_(false)
-    , kernels_(kernels != nullptr ? kernels : &chooseKernels())
+    , kernels_(kernels != nullptr ? kernels : &bestKernels())
+    , plan_{}
+    , directCos_(nullptr)
+    , directSin_(nullptr)
+    , directScratch_(nullptr)
 {
     assert(length >= 2 && (length & (length - 1)) == 0);
 
-    // Radix-4 passes while four or more points remain per sub-transform.
-    int n = half_;
-    int stride = 1;
-    int base = 0;
-    while (n >= 4) {
-        passes_.push_back(Pass{n, stride, base});
-        base += 6 * (n / 4);
-        n /= 4;
-        stride *= 4;
+    if (length_ < kMinFastLength) {
+        memory_.assign(std::size_t(3 * roundUpToLine(length_) + kLineDoubles), 0.0);
+        double* next = memory_.data();
+        double* c = carve(next, length_);
+        double* s = carve(next, length_);
+        directScratch_ = carve(next, length_);
+        for (int k = 0; k < length_; ++k)
+            unitRoot(k, length_, c[k], s[k]);
+        directCos_ = c;
+        directSin_ = s;
+        return;
     }
-    finalRadix2_ = (n == 2);
 
-    twiddles_.resize(std::size_t(base));
-    for (const Pass& pass : passes_) {
-        const int n4 = pass.n / 4;
-        double* tw = twiddles_.data() + pass.twiddleBase;
+    // Twiddled radix-4 passes while 16 or more points remain per
+    // sub-transform; a closing pass of 4 or 8 points follows.
+    const int m = half_;
+    int twiddleCount = 0;
+    int passes = 0;
+    int n = m;
+    for (; n >= 16; n /= 4) {
+        twiddleCount += 6 * (n / 4);
+        ++passes;
+    }
+    plan_.half = m;
+    plan_.twiddledPasses = passes;
+    plan_.radix8Last = (n == 8);
+
+    const int tableCount = m / 2 + 1;
+    memory_.assign(std::size_t(roundUpToLine(twiddleCount) + 2 * roundUpToLine(tableCount) + 4 * roundUpToLine(m) +
+                               kLineDoubles),
+                   0.0);
+    double* next = memory_.data();
+    double* twiddles = carve(next, twiddleCount);
+    double* cosines = carve(next, tableCount);
+    double* sines = carve(next, tableCount);
+    for (double*& buffer : plan_.re)
+        buffer = carve(next, m);
+    for (double*& buffer : plan_.im)
+        buffer = carve(next, m);
+
+    // Per pass of length n: w^p, w^2p, w^3p with w = exp(-2πi/n).
+    double* tw = twiddles;
+    for (n = m; n >= 16; n /= 4) {
+        const int n4 = n / 4;
         for (int p = 0; p < n4; ++p) {
-            unitRoot(long(p), pass.n, tw[p], tw[n4 + p]);
-            unitRoot(2L * p, pass.n, tw[2 * n4 + p], tw[3 * n4 + p]);
-            unitRoot(3L * p, pass.n, tw[4 * n4 + p], tw[5 * n4 + p]);
+            for (int j = 1; j <= 3; ++j) {
+                double c = 0.0, s = 0.0;
+                unitRoot(long(j) * p, n, c, s);
+                tw[(2 * j - 2) * n4 + p] = c;
+                tw[(2 * j - 1) * n4 + p] = -s;
+            }
         }
+        tw += 6 * n4;
     }
+    for (int k = 0; k < tableCount; ++k)
+        unitRoot(k, length_, cosines[k], sines[k]);
 
-    postCos_.resize(std::size_t(half_));
-    postSin_.resize(std::size_t(half_));
-    for (int k = 0; k < half_; ++k) {
-        double re = 0.0, im = 0.0;
-        unitRoot(k, length_, re, im);
-        postCos_[std::size_t(k)] = re;
-        postSin_[std::size_t(k)] = -im;
-    }
-
-    bufferRe_.assign(std::size_t(half_), 0.0);
-    bufferIm_.assign(std::size_t(half_), 0.0);
-    workRe_.assign(std::size_t(half_), 0.0);
-    workIm_.assign(std::size_t(half_), 0.0);
+    plan_.twiddles = twiddles;
+    plan_.cosines = cosines;
+    plan_.sines = sines;
 }
 
-bool FFTReal::complexForward(double* re, double* im, double* workRe, double* workIm) noexcept
+double* FFTReal::carve(double*& next, int count) noexcept
 {
-    double* xr = re;
-    double* xi = im;
-    double* yr = workRe;
-    double* yi = workIm;
-    bool inWork = false;
-    for (const Pass& pass : passes_) {
-        const double* tw = twiddles_.data() + pass.twiddleBase;
-        if (pass.stride == 1)
-            kernels_->radix4First(pass.n / 4, xr, xi, yr, yi, tw);
-        else
-            kernels_->radix4Strided(pass.n / 4, pass.stride, xr, xi, yr, yi, tw);
-        std::swap(xr, yr);
-        std::swap(xi, yi);
-        inWork = !inWork;
-    }
-    if (finalRadix2_) {
-        kernels_->radix2Last(half_ / 2, xr, xi, yr, yi);
-        inWork = !inWork;
-    }
-    return inWork;
+    const auto address = reinterpret_cast<std::uintptr_t>(next);
+    const std::uintptr_t line = kLineDoubles * sizeof(double);
+    double* block = next + (line - address % line) % line / sizeof(double);
+    next = block + roundUpToLine(count);
+    return block;
 }
 
 void FFTReal::forward(const double* input, double* output) noexcept
 {
-    const int m = half_;
-    const double* zr = bufferRe_.data();
-    const double* zi = bufferIm_.data();
-    kernels_->deinterleave(m, input, bufferRe_.data(), bufferIm_.data());
-    if (complexForward(bufferRe_.data(), bufferIm_.data(), workRe_.data(), workIm_.data())) {
-        zr = workRe_.data();
-        zi = workIm_.data();
-    }
-
-    // Split Z into the spectra of the even (E) and odd (O) samples and join
-    // them: X[k] = E[k] + exp(-2πik/N)·O[k].
-    const double z0r = zr[0], z0i = zi[0];
-    kernels_->joinHalves(m, zr, zi, postCos_.data(), postSin_.data(), output, output + m);
-    output[0] = z0r + z0i;
-    output[m] = z0r - z0i;
+    if (length_ >= kMinFastLength)
+        kernels_->forward(plan_, input, output);
+    else
+        directForward(input, output);
 }
 
 void FFTReal::inverse(const double* input, double* output) noexcept
 {
-    const int m = half_;
-    double* zr = bufferRe_.data();
-    double* zi = bufferIm_.data();
-
-    // Rebuild Z = 2·(E + i·O) from the half spectrum, so that an unscaled
-    // inverse of N/2 points leaves N times the signal.
-    kernels_->splitHalves(m, input, input + m, postCos_.data(), postSin_.data(), zr, zi);
-    zr[0] = input[0] + input[m];
-    zi[0] = input[0] - input[m];
-
-    // Inverse complex FFT as a forward one with real and imaginary parts
-    // exchanged on the way in and out.
-    const double* resultRe = bufferRe_.data();
-    const double* resultIm = bufferIm_.data();
-    if (complexForward(bufferIm_.data(), bufferRe_.data(), workIm_.data(), workRe_.data())) {
-        resultRe = workRe_.data();
-        resultIm = workIm_.data();
-    }
-    kernels_->interleave(m, resultRe, resultIm, output);
+    if (length_ >= kMinFastLength)
+        kernels_->inverse(plan_, input, output);
+    else
+        directInverse(input, output);
 }
 
 void FFTReal::rescale(double* data) const noexcept
@@ -148,4 +159,41 @@ void FFTReal::rescale(double* data) const noexcept
     const double factor = 1.0 / double(length_);
     for (int i = 0; i < length_; ++i)
         data[i] *= factor;
+}
+
+void FFTReal::directForward(const double* input, double* output) noexcept
+{
+    const int n = length_;
+    const int m = half_;
+    double* x = directScratch_;
+    for (int t = 0; t < n; ++t)
+        x[t] = input[t];
+    for (int k = 0; k <= m; ++k) {
+        double re = 0.0, im = 0.0;
+        for (int t = 0; t < n; ++t) {
+            const int r = (k * t) % n;
+            re += x[t] * directCos_[r];
+            im -= x[t] * directSin_[r];
+        }
+        output[k] = re;
+        if (k != 0 && k != m)
+            output[m + k] = im;
+    }
+}
+
+void FFTReal::directInverse(const double* input, double* output) noexcept
+{
+    const int n = length_;
+    const int m = half_;
+    double* f = directScratch_;
+    for (int k = 0; k < n; ++k)
+        f[k] = input[k];
+    for (int t = 0; t < n; ++t) {
+        double sum = 0.0;
+        for (int k = 1; k < m; ++k) {
+            const int r = (k * t) % n;
+            sum += f[k] * directCos_[r] - f[m + k] * directSin_[r];
+        }
+        output[t] = f[0] + ((t & 1) != 0 ? -f[m] : f[m]) + 2.0 * sum;
+    }
 }

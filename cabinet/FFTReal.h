@@ -1,8 +1,8 @@
 #pragma once
 
-#include <vector>
+#include "cabinet/FFTRealKernels.h"
 
-struct FFTRealKernels;
+#include <vector>
 
 // Real-input FFT of a fixed power-of-two length N.
 //
@@ -10,12 +10,14 @@ struct FFTRealKernels;
 // is bin N/2 (real), and for k = 1..N/2-1 f[k] is the real part and f[N/2+k]
 // the imaginary part of bin k (bin k = sum of x[n]·exp(-2πi·k·n/N)).
 //
-// The transform runs as a complex FFT of N/2 points on the even/odd sample
-// pairs followed by a real post-pass (and the mirror image for the inverse).
-// The complex FFT is a Stockham radix-4 DIF (one radix-2 pass when log2(N/2)
-// is odd) on split real/imaginary arrays, so that every pass is a plain loop
-// over contiguous data with precomputed twiddles. The loops exist in a
-// baseline and an AVX2 build; the constructor picks what the processor runs.
+// From N = 32 on, the transform runs as a complex FFT of N/2 points on the
+// even/odd sample pairs with a real post-pass (and the mirror image for the
+// inverse). The complex FFT is a self-sorting (Stockham) radix-4 FFT on split
+// real/imaginary arrays, closed by a radix-4 or radix-8 pass without twiddle
+// tables; the loops are written with explicit vectors and exist in a
+// baseline and an AVX2 build, of which the constructor picks what the
+// processor runs (FFTRealKernels.inl). The few shorter lengths are evaluated
+// directly from a table of N roots of unity.
 //
 // Everything is allocated by the constructor; the transforms allocate
 // nothing. One object is used by one thread at a time (it owns scratch
@@ -30,6 +32,8 @@ public:
     FFTReal& operator=(const FFTReal&) = delete;
 
     int length() const noexcept { return length_; }
+    // The copy of the loops in use (for labels in tests and benchmarks).
+    const FFTRealKernels& kernels() const noexcept { return *kernels_; }
 
     // N real samples in, N packed spectrum values out.
     void forward(const double* input, double* output) noexcept;
@@ -39,29 +43,27 @@ public:
     // Multiplies N samples by 1/N (undoes the factor left by inverse()).
     void rescale(double* data) const noexcept;
 
-private:
-    // One radix-4 pass: sub-transform length n, stride s (n·s = half_).
-    struct Pass {
-        int n;           // sub-transform length of this pass
-        int stride;      // distance between the interleaved sub-transforms
-        int twiddleBase; // index of this pass's first twiddle in twiddles_
-    };
+    // The widest copy of the loops that this processor runs.
+    static const FFTRealKernels& bestKernels() noexcept;
 
-    // Forward complex FFT of half_ points on split arrays (re, im), using
-    // (workRe, workIm) as the other Stockham buffer. Returns true when the
-    // result ended in the work buffer, false when it is back in (re, im).
-    bool complexForward(double* re, double* im, double* workRe, double* workIm) noexcept;
+private:
+    // Shortest length that runs through the vector loops; shorter ones use
+    // the direct evaluation.
+    static constexpr int kMinFastLength = 32;
+
+    // Direct evaluation for N < kMinFastLength.
+    void directForward(const double* input, double* output) noexcept;
+    void directInverse(const double* input, double* output) noexcept;
+
+    // A block of `count` doubles from memory_, aligned to a cache line.
+    double* carve(double*& next, int count) noexcept;
 
     int length_;                    // N, real samples per transform
     int half_;                      // N/2, points of the inner complex FFT
-    std::vector<Pass> passes_;      // radix-4 passes in execution order
-    bool finalRadix2_;              // true when a radix-2 pass ends the complex FFT
-    const FFTRealKernels* kernels_; // the loops, built for the widest instruction set this processor runs
-    std::vector<double> twiddles_;  // per pass, six arrays of n/4: w1 re, w1 im, w2 re, w2 im, w3 re, w3 im
-    std::vector<double> postCos_;   // cos(2πk/N), k = 0..N/4: real post-pass twiddles
-    std::vector<double> postSin_;   // sin(2πk/N), k = 0..N/4
-    std::vector<double> bufferRe_;  // Stockham buffer A, real parts (N/2)
-    std::vector<double> bufferIm_;  // Stockham buffer A, imaginary parts (N/2)
-    std::vector<double> workRe_;    // Stockham buffer B, real parts (N/2)
-    std::vector<double> workIm_;    // Stockham buffer B, imaginary parts (N/2)
+    const FFTRealKernels* kernels_; // the loops in use
+    std::vector<double> memory_;    // every table and buffer below, in one allocation
+    FFTRealPlan plan_;              // sizes, tables and buffers for the loops (N >= 32), pointing into memory_
+    const double* directCos_;       // N < 32: cos(2πk/N), k = 0..N-1
+    const double* directSin_;       // N < 32: sin(2πk/N), k = 0..N-1
+    double* directScratch_;         // N < 32: copy of the input, so that input and output may be the same
 };
