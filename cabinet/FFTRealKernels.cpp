@@ -15,4 +15,6 @@ using BaselineLanes = Lanes1;
 // Two doubles per vector where the compiler has vector extensions (SSE2 is
 // part of every x86-64 processor), one otherwise.
 const FFTRealKernels kBaselineFFTKernels = makeKernels<BaselineLanes>(BaselineLanes::width == 2 ? "baseline, 2 lanes"
-                                                                                                  : "baseline, 1 lane");
+                                                                                                  : "plain, 1 lane");
+
+const FFTRealKernels kPlainFFTKernels = makeKernels<Lanes1>("plain, 1 lane");

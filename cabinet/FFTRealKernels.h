@@ -30,6 +30,9 @@ struct FFTRealKernels {
 
 // The loops built for the baseline instruction set; always usable.
 extern const FFTRealKernels kBaselineFFTKernels;
+// The same loops on plain doubles, one lane: what the baseline is on compilers
+// without vector extensions. Kept in every build so that tests check it.
+extern const FFTRealKernels kPlainFFTKernels;
 // The loops built for AVX2 with FMA, or null when the build has no such copy.
 // Use only after checking that the processor supports both (see FFTReal).
 extern const FFTRealKernels* const kAvx2FFTKernels;
