@@ -248,7 +248,9 @@ int run(int argc, char** argv)
 
     if (plugin->numOutputs() < 1)
         return fail("the plug-in has no audio outputs");
-    if (options.doublePrecision ? !plugin->canDouble() : !plugin->canReplacing())
+    const vst::AEffect& effect = plugin->effect();
+    if (options.doublePrecision ? !plugin->canDouble() || !effect.processDoubleReplacing
+                                : !plugin->canReplacing() || !effect.processReplacing)
         return fail(options.doublePrecision ? "the plug-in cannot process 64-bit audio"
                                             : "the plug-in cannot process 32-bit audio in replacing mode");
 
