@@ -60,29 +60,40 @@ void measureThroughput(BenchRig& rig, const BenchCase& c, double seconds, CaseRe
     result.nsPerSample = 1e9 * cpu / frames;
 }
 
-// Every call of one block size timed on the wall clock.
+CostSpread spreadOf(std::vector<double>& cost)
+{
+    CostSpread spread;
+    double sum = 0.0;
+    for (double v : cost)
+        sum += v;
+    spread.mean = sum / double(cost.size());
+    std::sort(cost.begin(), cost.end());
+    const std::size_t rank = std::size_t(std::ceil(0.999 * double(cost.size()))) - 1;
+    spread.p999 = cost[std::min(rank, cost.size() - 1)];
+    spread.worst = cost.back();
+    return spread;
+}
+
+// Every call of one block size timed on the wall clock and in thread CPU time.
 BlockCost measureBlocks(BenchRig& rig, const BenchCase& c, int blockSize, double seconds)
 {
     warmUp(rig, c.rate, blockSize);
     const int calls = std::max(1, int(std::lround(seconds * c.rate / blockSize)));
-    std::vector<double> cost(std::size_t(calls), 0.0);
+    std::vector<double> wall(std::size_t(calls), 0.0);
+    std::vector<double> cpu(std::size_t(calls), 0.0);
     const double budget = double(blockSize) / c.rate;
     for (int i = 0; i < calls; ++i) {
+        const double cpuStart = threadCpuSeconds();
         const Clock::time_point start = Clock::now();
         rig.process(blockSize);
-        cost[std::size_t(i)] = secondsSince(start) / budget;
+        wall[std::size_t(i)] = secondsSince(start) / budget;
+        cpu[std::size_t(i)] = (threadCpuSeconds() - cpuStart) / budget;
     }
     BlockCost result;
     result.blockSize = blockSize;
     result.calls = calls;
-    double sum = 0.0;
-    for (double v : cost)
-        sum += v;
-    result.mean = sum / calls;
-    std::sort(cost.begin(), cost.end());
-    const std::size_t rank = std::size_t(std::ceil(0.999 * calls)) - 1;
-    result.p999 = cost[std::min(rank, cost.size() - 1)];
-    result.worst = cost.back();
+    result.wall = spreadOf(wall);
+    result.cpu = spreadOf(cpu);
     return result;
 }
 

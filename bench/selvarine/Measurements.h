@@ -10,15 +10,24 @@
 
 namespace bench {
 
-// Per-call cost of one host block size over a long run, as a fraction of the
-// block's real-time budget (block length / rate): 1.0 means the call took
-// as long as the audio it produced lasts.
-struct BlockCost {
-    int blockSize = 0;   // frames per process call
-    int calls = 0;       // timed calls
+// Spread of per-call costs, each a fraction of the block's real-time budget
+// (block length / rate): 1.0 means the call took as long as the audio it
+// produced lasts.
+struct CostSpread {
     double mean = 0.0;   // mean cost
     double p999 = 0.0;   // 99.9th percentile
     double worst = 0.0;  // largest single call
+};
+
+// Per-call cost of one host block size over a long run, on the wall clock
+// (steady_clock: what the host's deadline sees, including any time the
+// thread was preempted on a busy machine) and in thread CPU time (the work
+// itself).
+struct BlockCost {
+    int blockSize = 0;   // frames per process call
+    int calls = 0;       // timed calls
+    CostSpread wall;     // steady_clock per call
+    CostSpread cpu;      // CLOCK_THREAD_CPUTIME_ID per call
 };
 
 // Wall-clock cost of one writer action (host thread), over the repetitions.
