@@ -60,6 +60,11 @@ void* operator new[](std::size_t size, std::align_val_t alignment)
         return p;
     throw std::bad_alloc();
 }
+// The replacements above allocate with malloc, so free is the matching
+// release; GCC cannot see through the replacement and warns otherwise.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }

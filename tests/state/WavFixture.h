@@ -32,7 +32,11 @@ inline void put32(Bytes& b, std::uint32_t v)
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
 }
-inline void putTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+inline void putTag(Bytes& b, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(tag[i]));
+}
 
 // The header fields of one file. Defaults describe 16-bit mono PCM; the
 // overrides (0 = derive) let a test declare sizes that the data does not match.
