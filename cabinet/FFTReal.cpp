@@ -46,14 +46,18 @@ int roundUpToLine(int count)
 
 const FFTRealKernels& FFTReal::bestKernels() noexcept
 {
+    // Decided once, on the first construction (thread-safe static).
+    static const FFTRealKernels& chosen = []() noexcept -> const FFTRealKernels& {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    if (kAvx2FFTKernels != nullptr) {
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
-            return *kAvx2FFTKernels;
-    }
+        if (kAvx2FFTKernels != nullptr) {
+            __builtin_cpu_init();
+            if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+                return *kAvx2FFTKernels;
+        }
 #endif
-    return kBaselineFFTKernels;
+        return kBaselineFFTKernels;
+    }();
+    return chosen;
 }
 
 FFTReal::FFTReal(int length, const FFTRealKernels* kernels)
