@@ -98,9 +98,26 @@ void ChirpLowDS::updateTaps()
     std::fill(std::begin(delayRing), std::end(delayRing), 0.0);
 }
 
-double ChirpLowDS::run(double in) noexcept
+namespace {
+
+// One stage pair of the cascade: the sample runs on with the exact section
+// values, and only the stored states are flushed (they are next read Kds
+// samples later), keeping the flush off the chain's critical path.
+inline double allpassPair(double v, double ac, double* x, double* y, int cur, int prev) noexcept
 {
-    double v = (in - feedback * loopOut) * decimation;
+    const double xs = v - ac * x[prev];
+    const double ys = ac * (xs - y[prev]) + x[prev];
+    v = ac * ys + y[prev];
+    x[cur] = flushDenormal(xs);
+    y[cur] = flushDenormal(ys);
+    return v;
+}
+
+} // namespace
+
+bool ChirpLowDS::decimate(double in, double& v) noexcept
+{
+    v = (in - feedback * loopOut) * decimation;
     v = highPass.filter(v);
 
     phaseCount &= phaseMask;
@@ -108,27 +125,25 @@ double ChirpLowDS::run(double in) noexcept
         // Between decimated samples: advance the decimator, feed zeros on.
         decimator.filter(v);
         v = 0.0;
-    } else {
-        v = decimator.filter(v);
-        pingPong &= 1;
-        const int cur = pingPong;
-        const int prev = 1 - cur;
-        const double ac = allpassCoeff;
-        double* x = allpassX;
-        double* y = allpassY;
-        // The cascade is one long dependency chain: the sample runs on with
-        // the exact section values, and only the stored states are flushed
-        // (they are next read Kds samples later), keeping the flush off the
-        // chain's critical path.
-        for (int s = 0; s < stages; ++s, x += 2, y += 2) {
-            const double xs = v - ac * x[prev];
-            const double ys = ac * (xs - y[prev]) + x[prev];
-            v = ac * ys + y[prev];
-            x[cur] = flushDenormal(xs);
-            y[cur] = flushDenormal(ys);
-        }
-        ++pingPong;
+        return false;
     }
+    v = decimator.filter(v);
+    return true;
+}
+
+void ChirpLowDS::cascade(double& v) noexcept
+{
+    pingPong &= 1;
+    const int cur = pingPong;
+    const int prev = 1 - cur;
+    const double ac = allpassCoeff;
+    for (int s = 0; s < stages; ++s)
+        v = allpassPair(v, ac, allpassX + 2 * s, allpassY + 2 * s, cur, prev);
+    ++pingPong;
+}
+
+double ChirpLowDS::finish(double v) noexcept
+{
     ++phaseCount;
     // The stream carries the cascade output on one sample in Kds and zeros
     // between; the gain Kds at the input restores the level.
@@ -159,4 +174,48 @@ double ChirpLowDS::run(double in) noexcept
     loopOut = newer + (older - newer) * frac;
     delayIndex = (j + 1) & kRingMask;
     return v;
+}
+
+double ChirpLowDS::run(double in) noexcept
+{
+    double v = 0.0;
+    if (decimate(in, v))
+        cascade(v);
+    return finish(v);
+}
+
+void ChirpLowDS::runPair(ChirpLowDS& a, double& inOutA, ChirpLowDS& b, double& inOutB) noexcept
+{
+    double va = 0.0, vb = 0.0;
+    const bool cascadeA = a.decimate(inOutA, va);
+    const bool cascadeB = b.decimate(inOutB, vb);
+    if (cascadeA && cascadeB) {
+        // Both lines on a decimated sample (always, when they started
+        // together): their sections alternate over the common length. Each
+        // line's own arithmetic is exactly that of cascade().
+        a.pingPong &= 1;
+        b.pingPong &= 1;
+        const int curA = a.pingPong, prevA = 1 - curA;
+        const int curB = b.pingPong, prevB = 1 - curB;
+        const double acA = a.allpassCoeff, acB = b.allpassCoeff;
+        const int common = std::min(a.stages, b.stages);
+        int s = 0;
+        for (; s < common; ++s) {
+            va = allpassPair(va, acA, a.allpassX + 2 * s, a.allpassY + 2 * s, curA, prevA);
+            vb = allpassPair(vb, acB, b.allpassX + 2 * s, b.allpassY + 2 * s, curB, prevB);
+        }
+        for (int t = s; t < a.stages; ++t)
+            va = allpassPair(va, acA, a.allpassX + 2 * t, a.allpassY + 2 * t, curA, prevA);
+        for (int t = s; t < b.stages; ++t)
+            vb = allpassPair(vb, acB, b.allpassX + 2 * t, b.allpassY + 2 * t, curB, prevB);
+        ++a.pingPong;
+        ++b.pingPong;
+    } else {
+        if (cascadeA)
+            a.cascade(va);
+        if (cascadeB)
+            b.cascade(vb);
+    }
+    inOutA = a.finish(va);
+    inOutB = b.finish(vb);
 }

@@ -44,6 +44,12 @@ public:
     // One full-rate sample through the line; returns the dispersed signal
     // (before the delay loop).
     double run(double in) noexcept;
+    // One full-rate sample through each of two independent lines, with the
+    // same result as a.run(inA) followed by b.run(inB). The two cascades are
+    // long dependency chains of their own; stepping them side by side lets
+    // the processor overlap them, where one after the other it waits on each
+    // section in turn.
+    static void runPair(ChirpLowDS& a, double& inOutA, ChirpLowDS& b, double& inOutB) noexcept;
 
     // Each setter stores its value, recomputes the loop taps and clears the
     // delay ring.
@@ -87,4 +93,13 @@ public:
 
 private:
     void updateTaps();
+
+    // The parts of run(), in order. decimate(): feedback, high-pass and
+    // decimator; true when this sample carries a decimated value into the
+    // cascade (v is then the decimator output, otherwise 0). cascade(): the
+    // allpass sections on a decimated value. finish(): interpolator and the
+    // delay loop, returning the line's output.
+    bool decimate(double in, double& v) noexcept;
+    void cascade(double& v) noexcept;
+    double finish(double v) noexcept;
 };

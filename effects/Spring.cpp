@@ -94,8 +94,7 @@ void Spring::process(SampleFrame* frame)
     inputRing_[i] = dry;
     double u1 = double(kInputGain1) * inputRing_[(i - preDelay1_) & kRingMask];
     double u2 = double(kInputGain2) * inputRing_[(i - preDelay2_) & kRingMask];
-    u1 = line1_.run(u1);
-    u2 = line2_.run(u2);
+    ChirpLowDS::runPair(line1_, u1, line2_, u2);
     double wet = (u1 + u2) * 0.5;
     wet = eq_.filter(wet);
     wet = outputFilter_.filter(wet);
