@@ -102,6 +102,8 @@ const char* usageText()
            "  --gbench              run the block-level cases through Google Benchmark\n"
            "                        (default matrix: the quick one); arguments after -- go\n"
            "                        to Google Benchmark (e.g. --benchmark_filter=...)\n"
+           "  --run                 only process the first case of the matrix for --seconds of\n"
+           "                        audio in 512-frame calls (for profilers: callgrind, perf)\n"
            "  --help                show this text\n";
 }
 
@@ -130,6 +132,8 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
             options.quick = true;
         } else if (arg == "--digest") {
             options.mode = Mode::Digest;
+        } else if (arg == "--run") {
+            options.mode = Mode::Run;
         } else if (arg == "--gbench") {
             options.mode = Mode::Google;
         } else if (arg == "--plugin") {

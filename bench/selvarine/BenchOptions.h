@@ -13,6 +13,7 @@ enum class Mode {
     Report, // the plain table (and JSON) over the whole matrix; the default
     Digest, // output checksums of fixed renders, for bit-exact comparisons between builds
     Google, // the block-level cases through Google Benchmark
+    Run,    // only processes the first case for a while, for a profiler to watch
 };
 
 struct BenchOptions {

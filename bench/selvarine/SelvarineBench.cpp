@@ -139,6 +139,24 @@ int main(int argc, char** argv)
         benchmark::Shutdown();
         return 0;
     }
+    case bench::Mode::Run: {
+        std::unique_ptr<bench::BenchRig> rig = bench::BenchRig::create(library, error);
+        if (!rig) {
+            std::cerr << "selvarine-bench: " << error << "\n";
+            return 1;
+        }
+        const bench::BenchCase first{options.programs.front(), options.rates.front(), options.highRes.front(),
+                                     options.cabModes.front()};
+        rig->configure(first);
+        const long calls = std::max(1L, long(options.rtfSeconds * first.rate / 512.0));
+        const double start = bench::threadCpuSeconds();
+        for (long i = 0; i < calls; ++i)
+            rig->process(512);
+        const double cpu = bench::threadCpuSeconds() - start;
+        std::cout << first.label() << ": " << calls * 512 << " frames, real-time factor "
+                  << (double(calls) * 512.0 / first.rate) / cpu << "\n";
+        return 0;
+    }
     case bench::Mode::Report:
         break;
     }
