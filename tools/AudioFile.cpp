@@ -1,6 +1,10 @@
 #include "tools/AudioFile.h"
 
+#include "tools/WavFile.h"
+
+#if SELVARINE_HAVE_SNDFILE
 #include <sndfile.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -10,16 +14,29 @@ namespace host {
 
 namespace {
 
-// Container chosen by the (lower-case) extension of the output path, 0 if unknown.
-int containerForPath(const std::string& path)
+// The lower-case extension of the file name in `path`, empty if it has none.
+std::string lowerExtension(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return 0;
+        return {};
     std::string extension = path.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+} // namespace
+
+#if SELVARINE_HAVE_SNDFILE
+
+namespace {
+
+// Container chosen by the (lower-case) extension of the output path, 0 if unknown.
+int containerForPath(const std::string& path)
+{
+    const std::string extension = lowerExtension(path);
 
     struct Entry {
         const char* extension;
@@ -144,5 +161,28 @@ bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEn
     }
     return true;
 }
+
+#else // no libsndfile: WAV files through our own reader and writer
+
+bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error)
+{
+    return readWavFile(path, buffer, error);
+}
+
+bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
+                    std::string* /*note: every encoding fits a WAV file*/)
+{
+    const std::string extension = lowerExtension(path);
+    if (extension == "wav" || extension == "wave")
+        return writeWavFile(path, buffer, encoding, error);
+    constexpr const char* kOtherContainers[] = {"aif", "aiff", "aifc", "flac", "ogg", "caf", "au", "snd", "w64", "rf64"};
+    if (std::find(std::begin(kOtherContainers), std::end(kOtherContainers), extension) != std::end(kOtherContainers))
+        error = "cannot write '" + path + "': this build writes WAV files only (use .wav)";
+    else
+        error = "cannot tell the audio format of '" + path + "' from its extension (use .wav)";
+    return false;
+}
+
+#endif
 
 } // namespace host

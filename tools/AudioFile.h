@@ -1,7 +1,9 @@
 #pragma once
 
-// Reading and writing whole audio files through libsndfile. Audio is held
-// deinterleaved, one vector per channel, in double precision.
+// Reading and writing whole audio files. Audio is held deinterleaved, one
+// vector per channel, in double precision. Builds with libsndfile (Linux) read
+// and write every container it knows; builds without it (Windows) read and
+// write WAV files through tools/WavFile.h.
 
 #include <string>
 #include <vector>
@@ -23,14 +25,15 @@ enum class SampleEncoding {
     Pcm24,
 };
 
-// Reads every frame of the file at `path`. Returns false and fills `error` when
-// the file is missing, unreadable or not an audio format libsndfile knows.
+// Reads every frame of the file at `path`. Returns false and fills `error`
+// ("cannot read audio file ...") when the file is missing, unreadable or not
+// an audio format this build knows.
 bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error);
 
 // Writes `buffer` to `path`; the container follows the file's extension (wav,
-// aif/aiff, flac, ogg, caf, au, w64, rf64). Samples beyond full scale are
-// clipped in integer encodings. `note` receives a remark when the encoding had
-// to change for the container. Returns false and fills `error` on failure.
+// aif/aiff, flac, ogg, caf, au, w64, rf64; wav only without libsndfile).
+// Samples beyond full scale are clipped in integer encodings. `note` receives
+// a remark when the encoding had to change for the container. Returns false and fills `error` on failure.
 bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
                     std::string* note = nullptr);
 

@@ -20,23 +20,39 @@
 #include <iostream>
 #include <iterator>
 
+// The plug-in's location relative to this tool in the build tree, recorded by
+// the build; empty when the tool was built without the plug-in.
 #ifndef SELVARINE_DEFAULT_PLUGIN
-#define SELVARINE_DEFAULT_PLUGIN "OrvandelSelvarine.so"
+#define SELVARINE_DEFAULT_PLUGIN ""
 #endif
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kPluginFileName = "OrvandelSelvarine.dll";
+#else
+constexpr const char* kPluginFileName = "OrvandelSelvarine.so";
+#endif
+
 constexpr int kExitFailure = 1; // any error: bad options, files, plug-in or names
 constexpr int kExitUsage = 2;   // the command line itself is malformed
 
-// The plug-in built beside this tool: the build records its location relative
-// to the tool's folder; without that record it is looked for in the same folder.
+// The plug-in that goes with this tool: the one in the same folder (a copied
+// or installed pair), else the one of the build tree the tool was built in.
+// When neither exists the path beside the tool is returned, for the loader to
+// report as missing.
 std::string defaultPluginPath()
 {
     std::string folder = host::executablePath();
-    const std::size_t slash = folder.find_last_of('/');
+    const std::size_t slash = folder.find_last_of("/\\");
     folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    return std::filesystem::path(folder + "/" + SELVARINE_DEFAULT_PLUGIN).lexically_normal().string();
+    const std::filesystem::path beside = std::filesystem::path(folder) / kPluginFileName;
+    std::error_code ignored;
+    if (std::filesystem::exists(beside, ignored) || SELVARINE_DEFAULT_PLUGIN[0] == '\0')
+        return beside.string();
+    const std::filesystem::path built =
+        (std::filesystem::path(folder) / SELVARINE_DEFAULT_PLUGIN).lexically_normal().make_preferred();
+    return std::filesystem::exists(built, ignored) ? built.string() : beside.string();
 }
 
 std::string fourCharacters(vst::VstInt32 id)

@@ -36,9 +36,14 @@ const char* renderUsage()
     return "usage: selvarine-render [options] IN OUT\n"
            "       selvarine-render [options] --info | --list-programs | --list-params | --chunk-out FILE\n"
            "\n"
-           "Runs an audio file through a VST 2.4 plug-in (by default OrvandelSelvarine.so built\n"
-           "beside this tool). Mono input feeds both plug-in inputs; the output is written as\n"
-           "32-bit float in the container named by OUT's extension (wav, aiff, flac, ogg, ...).\n"
+           "Runs an audio file through a VST 2.4 plug-in (by default the OrvandelSelvarine\n"
+           "plug-in beside this tool or built with it). Mono input feeds both plug-in inputs;\n"
+           "the output is written as 32-bit float in the container named by OUT's extension\n"
+#if SELVARINE_HAVE_SNDFILE
+           "(wav, aiff, flac, ogg, ...).\n"
+#else
+           "(this build reads and writes WAV files only).\n"
+#endif
            "\n"
            "  --plugin PATH       plug-in binary to load\n"
            "  --program N|NAME    select a program by index or exact name\n"

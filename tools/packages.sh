@@ -1,5 +1,6 @@
 # Debian packages the project builds and tests with, and a function that
-# installs the missing ones. Sourced by demo.sh, test.sh and the CI script.
+# installs the missing ones. Sourced by demo.sh, test.sh, the Windows scripts
+# and the CI script.
 
 SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
@@ -7,10 +8,19 @@ SELVARINE_PACKAGES=(
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
 )
 
-# Installs whatever of SELVARINE_PACKAGES is missing, with sudo when not root.
+# The Windows cross build (mingw-w64) and Wine to run it; only
+# build-windows.sh, wine-check.sh and CI need these.
+SELVARINE_WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+)
+
+# Installs whatever of the named packages (default: SELVARINE_PACKAGES) is
+# missing, with sudo when not root.
 selvarine_install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${SELVARINE_PACKAGES[@]}")
   local missing=() package
-  for package in "${SELVARINE_PACKAGES[@]}"; do
+  for package in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$package")
     fi

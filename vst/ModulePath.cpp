@@ -6,43 +6,76 @@
 #include <dlfcn.h>
 #endif
 
+#include <vector>
+
 namespace vst {
 
 #ifdef _WIN32
 
 namespace {
-HINSTANCE moduleHandle = nullptr; // this library's instance handle, stored when it is attached
+// This library's instance handle, stored by DllMain at process attach (the
+// loader's thread, before any entry point can run) and only read afterwards.
+HINSTANCE attachedModule = nullptr;
 } // namespace
 
 std::string moduleFileName()
 {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(moduleHandle, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    return std::string(path, length);
+    // A buffer of MAX_PATH suffices for ordinary paths; a longer name (a
+    // system with long paths enabled) is retried with a wider buffer up to
+    // the longest path Windows has. A full buffer means the name was cut.
+    constexpr DWORD kLongestPath = 32768;
+    for (DWORD size = MAX_PATH + 1; size <= kLongestPath; size *= 2) {
+        std::vector<char> path(size, '\0');
+        const DWORD length = GetModuleFileNameA(attachedModule, path.data(), size);
+        if (length == 0)
+            return {};
+        if (length < size)
+            return std::string(path.data(), length);
+    }
+    return {};
+}
+
+void* moduleHandle()
+{
+    return attachedModule;
 }
 
 } // namespace vst
 
 // The library's attach routine: remembers which module we are, so that the
-// data folder is found next to the library and not next to the host.
+// data folder is found next to the library and not next to the host, and so
+// that the editor can register its window class for this module.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
+    // Thread notifications are left on: turning them off is discouraged for
+    // a library that carries its runtime statically, as this one does.
     if (reason == DLL_PROCESS_ATTACH)
-        vst::moduleHandle = instance;
+        vst::attachedModule = instance;
     return TRUE;
 }
 
 #else
 
+namespace {
+// Any address inside this module identifies it; this function's own will do.
+bool describeThisModule(Dl_info& info)
+{
+    return dladdr(reinterpret_cast<void*>(&describeThisModule), &info) != 0;
+}
+} // namespace
+
 std::string moduleFileName()
 {
-    // Any address inside this module identifies it; this function's own will do.
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&moduleFileName), &info) == 0 || info.dli_fname == nullptr)
+    if (!describeThisModule(info) || info.dli_fname == nullptr)
         return {};
     return std::string(info.dli_fname);
+}
+
+void* moduleHandle()
+{
+    Dl_info info{};
+    return describeThisModule(info) ? info.dli_fbase : nullptr;
 }
 
 } // namespace vst

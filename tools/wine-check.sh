@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Checks the Windows build of the plug-in against the Linux build. Under Wine
+# the Windows renderer loads the Windows DLL and renders every factory program
+# of a short stereo guitar signal; each render must equal the Linux render of
+# the same input, program and rate to within 1e-5 per sample (-100 dBFS: the
+# two C runtimes' exp and tanh may differ in the last bit), and bypassed audio
+# must come out bit-exact. One program is also rendered in 64-bit processing
+# and one at 96 kHz. The DLL's export and import lists are checked by
+# tools/build-windows.sh, which this script runs.
+#
+#   tools/wine-check.sh
+#
+# The native build is build-test-release when it exists (tools/test.sh makes
+# it), otherwise build-winnative (Release, configured here); only the targets
+# needed here are built. The cross build is build-win. Wine runs in a fresh
+# prefix in a temporary folder that is removed afterwards; no display is used.
+#
+# Environment: JOBS (default 2), SELVARINE_NATIVE_BUILD, SELVARINE_WIN_BUILD,
+# WINE (the Wine loader; default /usr/lib/wine/wine64, else wine64 or wine),
+# SELVARINE_WINE_TOLERANCE (default 1e-5).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=${JOBS:-2}
+tolerance=${SELVARINE_WINE_TOLERANCE:-1e-5}
+start=$SECONDS
+
+source "$root/tools/packages.sh"
+selvarine_install_packages
+selvarine_install_packages "${SELVARINE_WINDOWS_PACKAGES[@]}"
+
+# --- Builds ------------------------------------------------------------------------
+native=${SELVARINE_NATIVE_BUILD:-}
+if [ -z "$native" ]; then
+  if [ -f "$root/build-test-release/CMakeCache.txt" ]; then
+    native=$root/build-test-release
+  else
+    native=$root/build-winnative
+  fi
+fi
+if [ ! -f "$native/CMakeCache.txt" ]; then
+  echo "=== native: configure $native"
+  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DSELVARINE_BUILD_TESTS=OFF -DSELVARINE_BUILD_BENCH=OFF
+fi
+echo "=== native: build in $native"
+cmake --build "$native" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare \
+  selvarine-test-signal selvarine_bankgen
+SELVARINE_NATIVE_BUILD=$native JOBS=$jobs bash "$root/tools/build-windows.sh"
+win=${SELVARINE_WIN_BUILD:-$root/build-win}
+
+# --- Wine ---------------------------------------------------------------------------
+wine=${WINE:-}
+if [ -z "$wine" ]; then
+  for candidate in /usr/lib/wine/wine64 wine64 wine; do
+    if command -v "$candidate" >/dev/null 2>&1; then
+      wine=$(command -v "$candidate")
+      break
+    fi
+  done
+fi
+if [ -z "$wine" ]; then
+  echo "error: Wine is missing (install wine and wine64; see tools/packages.sh)" >&2
+  exit 1
+fi
+wineserver=$(dirname "$wine")/wineserver
+command -v "$wineserver" >/dev/null 2>&1 || wineserver=wineserver
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/selvarine-wine.XXXXXX")
+export WINEPREFIX=$scratch/prefix
+export WINEDEBUG=-all
+# No .NET or HTML engine installers for the new prefix, no display.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+export HOME=${HOME:-$scratch}
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+echo "=== Wine: new prefix in $WINEPREFIX ($("$wine" --version 2>/dev/null || echo "version unknown"))"
+"$wine" wineboot --init >/dev/null 2>&1 || true
+"$wineserver" -w >/dev/null 2>&1 || true
+
+# A file of the build machine as a Windows program sees it: drive Z: is the
+# root of the file system, with backslashes between folders.
+windows_path() {
+  local path=$1
+  echo "Z:${path//\//\\}"
+}
+
+native_render=$native/tools/selvarine-render
+native_plugin=$native/vst/OrvandelSelvarine.so
+win_render=$win/tools/selvarine-render.exe
+win_plugin=$(windows_path "$win/vst/OrvandelSelvarine.dll")
+compare=$native/tools/selvarine-compare
+
+input=$scratch/input.wav
+"$native/tools/selvarine-test-signal" "$input" 2
+
+failures=()
+
+# --- The Windows renderer finds its plug-in and lists the same programs ------------------
+echo "=== Windows renderer: identity and programs (default plug-in path)"
+if ! info=$("$wine" "$win_render" --info 2>&1); then
+  echo "$info" >&2
+  failures+=("the Windows renderer does not load the plug-in it was built with")
+  info=""
+fi
+echo "$info" | sed -n '1,3p'
+if ! echo "$info" | grep -q '^Plug-in:.*\\vst\\OrvandelSelvarine\.dll (entry VSTPluginMain)'; then
+  failures+=("the default plug-in of the Windows renderer is not the DLL of its build tree")
+fi
+linux_programs=$("$native_render" --plugin "$native_plugin" --list-programs | sed 's/^[* ] *[0-9]*  //')
+windows_programs=$("$wine" "$win_render" --plugin "$win_plugin" --list-programs | tr -d '\r' | sed 's/^[* ] *[0-9]*  //')
+if [ "$linux_programs" != "$windows_programs" ]; then
+  failures+=("the program lists differ")
+fi
+count=$(echo "$linux_programs" | wc -l)
+echo "$count programs"
+
+# --- Renders --------------------------------------------------------------------------
+# Each case: label, comparison (tolerance or exact), renderer options.
+cases=()
+for ((p = 0; p < count; ++p)); do
+  cases+=("program-$p|tolerance|--program $p")
+done
+cases+=("program-7-double|tolerance|--program 7 --double")
+cases+=("program-12-96k|tolerance|--program 12 --rate 96000")
+cases+=("bypass|exact|--program 3 --set Bypass=0")
+cases+=("bypass-double|exact|--program 3 --set Bypass=0 --double")
+
+echo "=== Rendering ${#cases[@]} cases with both builds (input: 2 s stereo, 0.5 s tail)"
+summary=()
+for entry in "${cases[@]}"; do
+  IFS='|' read -r label mode options <<<"$entry"
+  read -ra args <<<"$options"
+  linux_out=$scratch/linux-$label.wav
+  windows_out=$scratch/windows-$label.wav
+  if ! "$native_render" --plugin "$native_plugin" "${args[@]}" --tail 0.5 "$input" "$linux_out"; then
+    failures+=("$label: the Linux render failed")
+    continue
+  fi
+  if ! "$wine" "$win_render" --plugin "$win_plugin" "${args[@]}" --tail 0.5 \
+      "$(windows_path "$input")" "$(windows_path "$windows_out")"; then
+    failures+=("$label: the Windows render failed")
+    continue
+  fi
+  compare_args=(--tolerance "$tolerance")
+  [ "$mode" = exact ] && compare_args=(--exact)
+  if line=$("$compare" "${compare_args[@]}" "$linux_out" "$windows_out"); then
+    :
+  else
+    failures+=("$label: $line")
+  fi
+  summary+=("$(printf '%-18s %-9s %s' "$label" "$mode" "${line#*: }")")
+  rm -f "$linux_out" "$windows_out"
+done
+
+printf '%s\n' "${summary[@]}"
+echo "=== Wine check took $((SECONDS - start)) s"
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "Wine check FAILED:" >&2
+  printf '  %s\n' "${failures[@]}" >&2
+  exit 1
+fi
+echo "Wine check passed: ${#cases[@]} renders of the Windows build match the Linux build"
