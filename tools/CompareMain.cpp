@@ -76,9 +76,11 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool pass = result.maxDifference <= tolerance;
-    const double decibels = result.maxDifference > 0.0 ? 20.0 * std::log10(result.maxDifference) : -HUGE_VAL;
-    std::printf("%s: max difference %.3g (%.1f dBFS) at channel %d, frame %zu, %zu frames: %s\n", files[1],
-                result.maxDifference, decibels, result.channel, result.frame, test.numFrames(),
-                pass ? "ok" : "ABOVE TOLERANCE");
+    if (result.maxDifference == 0.0)
+        std::printf("%s: identical, %zu frames: ok\n", files[1], test.numFrames());
+    else
+        std::printf("%s: max difference %.3g (%.1f dBFS) at channel %d, frame %zu, %zu frames: %s\n", files[1],
+                    result.maxDifference, 20.0 * std::log10(result.maxDifference), result.channel, result.frame,
+                    test.numFrames(), pass ? "ok" : "ABOVE TOLERANCE");
     return pass ? 0 : 1;
 }

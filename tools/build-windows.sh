@@ -2,6 +2,7 @@
 # Cross-builds the 64-bit Windows plug-in and host tools with mingw-w64:
 #   build-win/vst/OrvandelSelvarine.dll
 #   build-win/tools/selvarine-render.exe, selvarine-compare.exe, selvarine-test-signal.exe
+#   build-win/tools/windows-checks/: the platform-layer probe wine-check.sh runs
 # and checks that they are self-contained: the DLL exports exactly VSTPluginMain
 # and main, and every binary imports from KERNEL32.dll and msvcrt.dll only (the
 # C++ runtime, libgcc and winpthread are linked in).
@@ -58,7 +59,8 @@ cmake -S "$root" -B "$win" \
   -DCMAKE_BUILD_TYPE="${SELVARINE_WIN_BUILD_TYPE:-Release}" \
   -DSELVARINE_BUILD_TESTS=OFF -DSELVARINE_BUILD_BENCH=OFF \
   -DSELVARINE_BANKGEN_EXECUTABLE="$bankgen"
-cmake --build "$win" --target OrvandelSelvarine selvarine-render selvarine-compare selvarine-test-signal -j "$jobs"
+cmake --build "$win" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare \
+  selvarine-test-signal selvarine-module-probe selvarine-module-probe-host
 
 # --- Exports and imports -------------------------------------------------------------
 dll=$win/vst/OrvandelSelvarine.dll

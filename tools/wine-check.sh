@@ -119,6 +119,23 @@ fi
 count=$(echo "$linux_programs" | wc -l)
 echo "$count programs"
 
+# --- The platform layer knows the DLL it is linked into -----------------------------
+# Checked at an ordinary path and at one of 259 characters, the longest a
+# library loaded by its ANSI name can have.
+echo "=== Module name and handle recorded at attach"
+probe_dll=$win/tools/windows-checks/selvarine-module-probe.dll
+probe_host=$win/tools/windows-checks/selvarine-module-probe-host.exe
+probe_name=$(basename "$probe_dll")
+pad_length=$((259 - 3 - ${#scratch} - 1 - ${#probe_name}))
+long_folder=$scratch/$(printf '%*s' "$pad_length" '' | tr ' ' 'p')
+mkdir -p "$long_folder"
+cp "$probe_dll" "$long_folder/"
+for dll in "$probe_dll" "$long_folder/$probe_name"; do
+  if ! "$wine" "$probe_host" "$(windows_path "$dll")"; then
+    failures+=("the platform layer does not report the DLL's own name and handle at $(windows_path "$dll")")
+  fi
+done
+
 # --- Renders --------------------------------------------------------------------------
 # Each case: label, comparison (tolerance or exact), renderer options.
 cases=()
