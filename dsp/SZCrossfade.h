@@ -79,6 +79,10 @@ public:
         if (sets_.fetch())
             install(sets_.current());
 
+        const int length = fadeLength_.load();
+        if (fadeCount_ < length)
+            settleMirror();
+
         // The current filter; while nothing may be run it holds its last output.
         double y;
         if (valid_) {
@@ -92,7 +96,6 @@ public:
                 x_[k] = y_[k] = 0.0;
         }
 
-        const int length = fadeLength_.load();
         if (fadeCount_ < length) {
             const double sum = szdetail::directFormSum<N>(previous_, in, prevX_, prevY_);
             const double yp = sum - szdetail::kDenormalGuard;
@@ -107,10 +110,9 @@ public:
             previous_.b = current_.b;
             previousIsCurrent_ = true;
         }
-        for (int k = 0; k < N; ++k) {
-            prevX_[k] = x_[k];
-            prevY_[k] = y_[k];
-        }
+        // Its histories follow too, but they are read only when a fade
+        // starts again: the copy waits until then (settleMirror()).
+        mirrorPending_ = true;
         return y;
     }
 
@@ -128,8 +130,23 @@ private:
         SZCoefficients<N> first; // the first set published since the last reset
     };
 
+    // With the fade over, the previous filter's histories are copies of the
+    // current filter's as of the last sample; make them so before they are
+    // read again or the current ones are cleared.
+    void settleMirror() noexcept
+    {
+        if (!mirrorPending_)
+            return;
+        for (int k = 0; k < N; ++k) {
+            prevX_[k] = x_[k];
+            prevY_[k] = y_[k];
+        }
+        mirrorPending_ = false;
+    }
+
     void install(const Record& record) noexcept
     {
+        settleMirror();
         if (firstInstall_) {
             previous_.a = record.first.a;
             previous_.b = record.first.b;
@@ -153,6 +170,7 @@ private:
         current_ = SZCoefficients<N>{};
         previous_ = SZCoefficients<N>{};
         previousIsCurrent_ = false;
+        mirrorPending_ = false;
         for (int k = 0; k < N; ++k)
             x_[k] = y_[k] = prevX_[k] = prevY_[k] = 0.0;
     }
@@ -172,6 +190,7 @@ private:
     bool valid_;                     // audio: whether the current filter has a set to run
     bool firstInstall_;              // audio: whether the next install is the first since reset
     bool previousIsCurrent_;         // audio: previous coefficients already copied from current after the fade
+    bool mirrorPending_;             // audio: prevX_/prevY_ are due to be copied from x_/y_ (fade over, copy deferred)
     Relaxed<int> fadeLength_{1024};  // fade length in samples, by rate (written by setSampleRate)
 };
 
