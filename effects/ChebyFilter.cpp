@@ -1,6 +1,8 @@
 #include "effects/ChebyFilter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace {
@@ -73,8 +75,7 @@ void ChebyFilter::selectCoefficients() noexcept
 
 void ChebyFilter::reset()
 {
-    for (int k = 0; k < kOrder; ++k) {
-        x_[k] = 0.0;
-        y_[k] = 0.0;
-    }
+    std::fill(std::begin(xHistory_), std::end(xHistory_), 0.0);
+    std::fill(std::begin(yHistory_), std::end(yHistory_), 0.0);
+    head_ = 0;
 }

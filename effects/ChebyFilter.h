@@ -48,17 +48,18 @@ public:
     {
         if (coefficients_.fetch())
             active_ = coefficients_.current();
+        const double* x = xHistory_ + head_;
+        const double* yp = yHistory_ + head_;
         double y = active_.b[0] * input;
         for (int k = 0; k < kOrder; ++k)
-            y += active_.b[k + 1] * x_[k] + active_.c[k] * y_[k];
+            y += active_.b[k + 1] * x[k] + active_.c[k] * yp[k];
         // Values far below the 1e-20 step vanish instead of decaying through denormals.
         y = (y + kDenormalGuard) - kDenormalGuard;
-        for (int k = kOrder - 1; k > 0; --k) {
-            x_[k] = x_[k - 1];
-            y_[k] = y_[k - 1];
-        }
-        x_[0] = input;
-        y_[0] = y;
+        // The newest values go in front by moving the start back one place;
+        // each is stored twice, kOrder apart, so the run stays contiguous.
+        head_ = head_ == 0 ? kOrder - 1 : head_ - 1;
+        xHistory_[head_] = xHistory_[head_ + kOrder] = input;
+        yHistory_[head_] = yHistory_[head_ + kOrder] = y;
         return y;
     }
 
@@ -67,6 +68,10 @@ private:
 
     Mailbox<Coefficients> coefficients_; // sets handed from the selecting thread to the filtering thread
     Coefficients active_{};              // filtering thread: the set in use (all zero before the first selection)
-    double x_[kOrder]{};                 // filtering thread: previous inputs, most recent first
-    double y_[kOrder]{};                 // filtering thread: previous outputs, most recent first
+    // Filtering thread: the previous kOrder inputs and outputs, most recent
+    // first, are xHistory_[head_ .. head_ + kOrder - 1] (likewise yHistory_):
+    // every value is stored at i and i + kOrder.
+    double xHistory_[2 * kOrder]{};
+    double yHistory_[2 * kOrder]{};
+    int head_ = 0;
 };

@@ -11,8 +11,9 @@ TenthOrderLowpass::TenthOrderLowpass()
 
 void TenthOrderLowpass::reset()
 {
-    std::fill(std::begin(x), std::end(x), 0.0);
-    std::fill(std::begin(y), std::end(y), 0.0);
+    std::fill(std::begin(xHistory), std::end(xHistory), 0.0);
+    std::fill(std::begin(yHistory), std::end(yHistory), 0.0);
+    head = 0;
     std::fill(std::begin(b), std::end(b), 0.0);
     std::fill(std::begin(c), std::end(c), 0.0);
     a0 = 0.0;

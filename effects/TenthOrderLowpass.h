@@ -23,11 +23,13 @@ public:
     // The same filter on a plain value, sharing the histories with process().
     double filter(double in) noexcept
     {
-        for (int k = kOrder; k > 0; --k) {
-            x[k] = x[k - 1];
-            y[k] = y[k - 1];
-        }
-        x[0] = in;
+        // The newest value goes in front by moving the start back one place;
+        // each value is stored twice, kSpan apart, so x[0..10] and y[0..10]
+        // are always contiguous runs, newest first.
+        head = head == 0 ? kOrder : head - 1;
+        xHistory[head] = xHistory[head + kSpan] = in;
+        const double* x = xHistory + head;
+        const double* y = yHistory + head;
         double acc = b[5] * x[5];
         for (int k = 0; k < 5; ++k)
             acc += b[k] * (x[k] + x[kOrder - k]);
@@ -37,7 +39,7 @@ public:
         // so a silent input never leaves the recursion decaying through denormals.
         acc += 1e-20;
         acc -= 1e-20;
-        y[0] = acc;
+        yHistory[head] = yHistory[head + kSpan] = acc;
         return acc;
     }
 
@@ -46,8 +48,14 @@ protected:
     void install(const TenthOrderCoefficients& set) noexcept;
 
 private:
-    double x[kOrder + 1]{}; // current input followed by the previous ten
-    double y[kOrder + 1]{}; // current output followed by the previous ten
+    static constexpr int kSpan = kOrder + 1; // values in each history
+
+    // The current input followed by the previous ten is xHistory[head ..
+    // head + 10] (likewise the outputs in yHistory); every value is stored
+    // at i and i + kSpan.
+    double xHistory[2 * kSpan]{};
+    double yHistory[2 * kSpan]{};
+    int head = 0;           // 0..kOrder
     double b[6]{};          // numerator b0..b5 (b_{10-k} = b_k)
     double a0 = 0.0;        // leading denominator coefficient: 1 in every set, kept for the record
     double c[kOrder]{};     // feedback c1..c10, added with their stored sign
