@@ -5,7 +5,9 @@
 # the same input, program and rate to within 1e-5 per sample (-100 dBFS: the
 # two C runtimes' exp and tanh may differ in the last bit), and bypassed audio
 # must come out bit-exact. One program is also rendered in 64-bit processing
-# and one at 96 kHz. The DLL's export and import lists are checked by
+# and one at 96 kHz. Parameter display texts and the bank chunk must be the
+# same as well, and the DLL's platform layer must know the DLL's own file name
+# and instance handle. The DLL's export and import lists are checked by
 # tools/build-windows.sh, which this script runs.
 #
 #   tools/wine-check.sh
@@ -118,6 +120,27 @@ if [ "$linux_programs" != "$windows_programs" ]; then
 fi
 count=$(echo "$linux_programs" | wc -l)
 echo "$count programs"
+
+# --- Identity, parameter displays and state chunks are the same ---------------------------
+# Display texts go through each C runtime's number formatting; chunks hold
+# the program records byte for byte.
+echo "=== Identity and parameter displays of every program, bank chunk"
+displays_differ=()
+for ((p = 0; p < count; ++p)); do
+  linux_text=$("$native_render" --plugin "$native_plugin" --program "$p" --info --list-params | tail -n +2)
+  windows_text=$("$wine" "$win_render" --plugin "$win_plugin" --program "$p" --info --list-params | tr -d '\r' |
+                 tail -n +2)
+  [ "$linux_text" = "$windows_text" ] || displays_differ+=("$p")
+done
+if [ ${#displays_differ[@]} -gt 0 ]; then
+  failures+=("identity or parameter displays differ for programs ${displays_differ[*]}")
+fi
+"$native_render" --plugin "$native_plugin" --program 5 --set "Amp Gain=0.3" --chunk-out "$scratch/linux.chunk"
+"$wine" "$win_render" --plugin "$win_plugin" --program 5 --set "Amp Gain=0.3" \
+  --chunk-out "$(windows_path "$scratch/windows.chunk")"
+if ! cmp -s "$scratch/linux.chunk" "$scratch/windows.chunk"; then
+  failures+=("the bank chunks of the two builds differ")
+fi
 
 # --- The platform layer knows the DLL it is linked into -----------------------------
 # Checked at an ordinary path and at one of 259 characters, the longest a
