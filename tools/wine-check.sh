@@ -80,6 +80,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
+wine_start=$SECONDS
 echo "=== Wine: new prefix in $WINEPREFIX ($("$wine" --version 2>/dev/null || echo "version unknown"))"
 "$wine" wineboot --init >/dev/null 2>&1 || true
 "$wineserver" -w >/dev/null 2>&1 || true
@@ -112,6 +113,15 @@ fi
 echo "$info" | sed -n '1,3p'
 if ! echo "$info" | grep -q '^Plug-in:.*\\vst\\OrvandelSelvarine\.dll (entry VSTPluginMain)'; then
   failures+=("the default plug-in of the Windows renderer is not the DLL of its build tree")
+fi
+# A renderer copied together with the DLL into a folder of their own loads the
+# DLL beside it.
+mkdir -p "$scratch/portable"
+cp "$win_render" "$win/vst/OrvandelSelvarine.dll" "$scratch/portable/"
+portable_info=$("$wine" "$scratch/portable/selvarine-render.exe" --info 2>&1 | tr -d '\r' || true)
+if ! echo "$portable_info" | grep -qF "Plug-in:         $(windows_path "$scratch/portable/OrvandelSelvarine.dll") (entry"; then
+  echo "$portable_info" >&2
+  failures+=("a renderer beside the DLL does not load that DLL by default")
 fi
 linux_programs=$("$native_render" --plugin "$native_plugin" --list-programs | sed 's/^[* ] *[0-9]*  //')
 windows_programs=$("$wine" "$win_render" --plugin "$win_plugin" --list-programs | tr -d '\r' | sed 's/^[* ] *[0-9]*  //')
@@ -198,7 +208,7 @@ for entry in "${cases[@]}"; do
 done
 
 printf '%s\n' "${summary[@]}"
-echo "=== Wine check took $((SECONDS - start)) s"
+echo "=== Wine check took $((SECONDS - start)) s, of which $((SECONDS - wine_start)) s under Wine"
 if [ ${#failures[@]} -gt 0 ]; then
   echo "Wine check FAILED:" >&2
   printf '  %s\n' "${failures[@]}" >&2
