@@ -37,7 +37,12 @@ void* openLibrary(const std::string& path, std::string& why)
 {
     // No "cannot find the file" dialog for a missing disk or library.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(path.c_str());
+    // For a full path, the libraries the plug-in depends on are looked for in
+    // its own folder first, as most hosts do; a relative path keeps the
+    // ordinary search (the flag is undefined for it).
+    const bool fullPath = (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                          (path.size() > 1 && (path[0] == '\\' || path[0] == '/') && path[1] == path[0]);
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, fullPath ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
     const DWORD code = GetLastError();
     SetErrorMode(previousMode);
     if (!module)
