@@ -74,6 +74,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 export HOME=${HOME:-$scratch}
+# Nothing under Wine reads the terminal (CI has none).
+exec </dev/null
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
   rm -rf "$scratch"
