@@ -44,8 +44,14 @@ public:
     // Audio thread: convolves one sample, unscaled.
     double processSample(double x) noexcept
     {
-        if (sets_.fetch())
-            install(sets_.current());
+        // The stages may still owe work with the partitions of the set in
+        // use: it is done before fetch() hands that set back to the loader.
+        if (sets_.pending()) {
+            stage1_.finishPending();
+            stage2_.finishPending();
+            if (sets_.fetch())
+                install(sets_.current());
+        }
         return head(x) + stage1_.process(x) + stage2_.process(x);
     }
 

@@ -40,6 +40,8 @@ PartitionedStage::PartitionedStage(int blockLength)
     , outputRing_(std::size_t(2 * blockLength), 0.0)
     , accumulator_(std::size_t(2 * blockLength), 0.0)
     , productRing_(std::size_t(kRingSlots) * std::size_t(2 * blockLength), 0.0)
+    , pairSum_(std::size_t(2 * blockLength), 0.0)
+    , tailSum_(std::size_t(2 * blockLength), 0.0)
     , partitionSpectra_(nullptr)
     , partition_(std::size_t(2 * blockLength), 0.0)
     , audioTransform_(2 * blockLength)
@@ -47,6 +49,9 @@ PartitionedStage::PartitionedStage(int blockLength)
     , fillCount_(0)
     , readPos_(0)
     , blockIndex_(0)
+    , pendingBlock_(0)
+    , pendingStep_(kPendingSteps)
+    , stepSpacing_(std::max(1, blockLength / kPendingSteps))
 {
     assert(blockLength >= 1 && (blockLength & (blockLength - 1)) == 0);
 }
@@ -66,6 +71,9 @@ void PartitionedStage::prepare(const double* response, double* spectra) noexcept
 
 void PartitionedStage::transformBlock() noexcept
 {
+    // With blocks shorter than the number of steps some may still be owed.
+    finishPending();
+
     const int n = transformLength_;
     const int b = blockLength_;
     constexpr int mask = kRingSlots - 1;
@@ -73,21 +81,21 @@ void PartitionedStage::transformBlock() noexcept
 
     audioTransform_.forward(inputBlock_.data(), spectrum_.data());
 
+    // Partition 0's product is due now; it lands in the slot read at age 0.
     double* ring = productRing_.data();
-    for (int p = 0; p < kPartitions; ++p) {
-        const int slot = (blockIndex_ + writeOffset(p)) & mask;
-        multiplySpectra(spectrum_.data(), partitionSpectra_ + std::size_t(p) * std::size_t(n),
-                        ring + std::size_t(slot) * std::size_t(n), n);
-    }
+    static_assert(writeOffset(0) == readOffset(0));
+    double* const due0 = ring + std::size_t(blockIndex_) * std::size_t(n);
+    multiplySpectra(spectrum_.data(), partitionSpectra_, due0, n);
 
     // The seven products due now: this block's with partition 0, the
-    // previous block's with partition 1, and so on.
-    const double* due[kPartitions];
-    for (int age = 0; age < kPartitions; ++age)
-        due[age] = ring + std::size_t((blockIndex_ + readOffset(age)) & mask) * std::size_t(n);
+    // previous block's with partition 1, and so on; the sums of the last
+    // five were formed while the previous block filled.
+    const double* due1 = ring + std::size_t((blockIndex_ + readOffset(1)) & mask) * std::size_t(n);
+    const double* pair = pairSum_.data();
+    const double* tail = tailSum_.data();
     double* __restrict__ acc = accumulator_.data();
     for (int i = 0; i < n; ++i)
-        acc[i] = ((due[0][i] + due[1][i]) + (due[2][i] + due[3][i])) + ((due[4][i] + due[5][i]) + due[6][i]);
+        acc[i] = ((due0[i] + due1[i]) + pair[i]) + tail[i];
 
     double* result = inputBlock_.data();
     audioTransform_.inverse(accumulator_.data(), result);
@@ -110,8 +118,48 @@ void PartitionedStage::transformBlock() noexcept
     }
 
     std::fill(inputBlock_.begin(), inputBlock_.end(), 0.0);
+    // The rest of this block's work is owed, with the set installed now
+    // (install() finishes it before a new set replaces this one).
+    pendingBlock_ = blockIndex_;
+    pendingStep_ = 0;
     ++blockIndex_;
     fillCount_ = 0;
+}
+
+void PartitionedStage::runPendingStep() noexcept
+{
+    const int n = transformLength_;
+    constexpr int mask = kRingSlots - 1;
+    double* ring = productRing_.data();
+    const int step = pendingStep_++;
+    if (step < kPartitions - 1) {
+        // This block's spectrum with partition p, into the slot read p blocks later.
+        const int p = step + 1;
+        const int slot = (pendingBlock_ + writeOffset(p)) & mask;
+        multiplySpectra(spectrum_.data(), partitionSpectra_ + std::size_t(p) * std::size_t(n),
+                        ring + std::size_t(slot) * std::size_t(n), n);
+        return;
+    }
+    // Partial sums of the next block's due products of ages 2..6; those
+    // products all come from blocks before this one.
+    const int next = pendingBlock_ + 1;
+    auto due = [&](int age) {
+        return static_cast<const double*>(ring + std::size_t((next + readOffset(age)) & mask) * std::size_t(n));
+    };
+    if (step == kPartitions - 1) {
+        const double* d2 = due(2);
+        const double* d3 = due(3);
+        double* __restrict__ pair = pairSum_.data();
+        for (int i = 0; i < n; ++i)
+            pair[i] = d2[i] + d3[i];
+    } else {
+        const double* d4 = due(4);
+        const double* d5 = due(5);
+        const double* d6 = due(6);
+        double* __restrict__ tail = tailSum_.data();
+        for (int i = 0; i < n; ++i)
+            tail[i] = (d4[i] + d5[i]) + d6[i];
+    }
 }
 
 void PartitionedStage::clear() noexcept
@@ -121,5 +169,8 @@ void PartitionedStage::clear() noexcept
     std::fill(outputRing_.begin(), outputRing_.end(), 0.0);
     std::fill(accumulator_.begin(), accumulator_.end(), 0.0);
     std::fill(productRing_.begin(), productRing_.end(), 0.0);
+    std::fill(pairSum_.begin(), pairSum_.end(), 0.0);
+    std::fill(tailSum_.begin(), tailSum_.end(), 0.0);
     std::fill(partition_.begin(), partition_.end(), 0.0);
+    pendingStep_ = kPendingSteps;
 }
