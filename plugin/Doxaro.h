@@ -93,8 +93,10 @@ public:
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
     // The current program's user impulse-response path ("empty" for none):
-    // stored in the program and loaded at once.
-    void setResponsePath(const char* path);
+    // stored in the program and loaded at once. A path that does not fit the
+    // program's 259-character field is refused (answers false, nothing
+    // changes): cutting it would name a different file.
+    bool setResponsePath(const char* path);
     // The current program's editor flags (1 = shown / on).
     void setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag);
     // A copy of one program's record (index 0..23; others give program 0).

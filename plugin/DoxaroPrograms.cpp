@@ -70,12 +70,17 @@ bool Doxaro::getProgramNameIndexed(vst::VstInt32, vst::VstInt32 index, char* tex
     return true;
 }
 
-void Doxaro::setResponsePath(const char* path)
+bool Doxaro::setResponsePath(const char* path)
 {
+    if (path == nullptr)
+        path = kNoResponsePath;
+    if (std::strlen(path) > std::size_t(ProgramRecord::kPathSize - 1))
+        return false;
     std::lock_guard<std::mutex> lock(writerLock);
-    copyString(currentRecord().irPath, path != nullptr ? path : kNoResponsePath, ProgramRecord::kPathSize - 1);
+    copyString(currentRecord().irPath, path, ProgramRecord::kPathSize - 1);
     refreshProgramFlags();
     reloadUserResponse();
+    return true;
 }
 
 void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)

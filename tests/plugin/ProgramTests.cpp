@@ -167,6 +167,18 @@ TEST(Programs, ResponsePathAndFlagsDriveTheChainSwitches)
     EXPECT_FALSE(plugin->switches().meterOn);
 }
 
+TEST(Programs, ResponsePathLongerThanItsFieldIsRefusedNotCut)
+{
+    auto plugin = makePlugin();
+    ASSERT_TRUE(plugin->setResponsePath("/kept/response.wav"));
+    const std::string longest(259, 'a');
+    const std::string tooLong(260, 'b');
+    EXPECT_FALSE(plugin->setResponsePath(tooLong.c_str()));
+    EXPECT_STREQ(plugin->programRecord(0).irPath, "/kept/response.wav");
+    EXPECT_TRUE(plugin->setResponsePath(longest.c_str()));
+    EXPECT_EQ(std::string(plugin->programRecord(0).irPath), longest);
+}
+
 TEST(Chunks, BankRoundTripReproducesEveryProgram)
 {
     auto source = makePlugin();
