@@ -14,6 +14,11 @@ SELVARINE_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )
 
+# clang with its libFuzzer runtime, for the fuzz targets (fuzz-smoke.sh, CI).
+SELVARINE_FUZZ_PACKAGES=(
+  clang libclang-rt-14-dev
+)
+
 # Installs whatever of the named packages (default: SELVARINE_PACKAGES) is
 # missing, with sudo when not root.
 selvarine_install_packages() {
