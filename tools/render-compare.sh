@@ -65,13 +65,13 @@ trap cleanup EXIT
 
 # Prints the path of a plug-in binary for BASE/NEW, building it when it names a revision.
 plugin_for() {
-  local spec=$1 name=$2
-  if [ -f "$spec" ]; then
-    echo "$spec"
+  local target=$1 name=$2
+  if [ -f "$target" ]; then
+    echo "$target"
     return
   fi
-  local rev=${spec%%@*} overlay=""
-  [ "$spec" != "$rev" ] && overlay=${spec#*@}
+  local rev=${target%%@*} overlay=""
+  [ "$target" != "$rev" ] && overlay=${target#*@}
   local tree="$scratch/$name-src"
   git -C "$root" worktree add --detach "$tree" "$rev" >/dev/null 2>&1 \
     || { echo "render-compare: cannot check out '$rev'" >&2; exit 2; }
@@ -81,7 +81,7 @@ plugin_for() {
     git -C "$tree" checkout "$other" -- "${list[@]}" \
       || { echo "render-compare: cannot take '${paths}' from '$other'" >&2; exit 2; }
   fi
-  echo "render-compare: building $name from $spec ($(git -C "$tree" rev-parse --short HEAD))" >&2
+  echo "render-compare: building $name from $target ($(git -C "$tree" rev-parse --short HEAD))" >&2
   cmake -S "$tree" -B "$scratch/$name-build" -DCMAKE_BUILD_TYPE=Release \
     -DSELVARINE_BUILD_TESTS=OFF -DSELVARINE_BUILD_BENCH=OFF >"$scratch/$name-cmake.log" 2>&1 \
     || { cat "$scratch/$name-cmake.log" >&2; exit 2; }
