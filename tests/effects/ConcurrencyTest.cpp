@@ -22,7 +22,8 @@ struct Chain {
     NoiseGate gate;
     Tremolo tremolo;
     Spring spring;
-    Limiter limiter;
+    Limiter limiter;  // switched on and off by the parameter thread
+    Limiter ceiling;  // always on: its output must never pass 1.0
     ClipIndicator clip;
 };
 
@@ -38,6 +39,9 @@ TEST(EffectsConcurrency, ParameterThreadWhileAudioRuns)
     c.spring.setSampleRate(44100.0f);
     c.limiter.reset();
     c.limiter.setSampleRate(44100.0f);
+    c.ceiling.reset();
+    c.ceiling.setSampleRate(44100.0f);
+    c.ceiling.enabled = true;
     c.clip.setSampleRate(44100.0f);
 
     std::atomic<bool> running{true};
@@ -58,12 +62,17 @@ TEST(EffectsConcurrency, ParameterThreadWhileAudioRuns)
                 c.gate.process(&frame);
                 c.tremolo.process(&frame);
                 c.spring.process(&frame);
+                // Whether the switched limiter ran for this sample is its own
+                // read of `enabled`, which may differ from any read made here;
+                // the ceiling is therefore checked on the limiter that stays on.
+                SampleFrame limited = frame;
+                c.ceiling.process(&limited);
+                underCeiling = underCeiling && std::fabs(limited.value) <= 1.0;
                 const bool limit = c.limiter.enabled;
                 c.limiter.process(&frame);
                 if (!limit)
                     c.clip.watch(std::fabs(frame.value));
-                finite = finite && std::isfinite(frame.value);
-                underCeiling = underCeiling && (!limit || std::fabs(frame.value) <= 1.0);
+                finite = finite && std::isfinite(frame.value) && std::isfinite(limited.value);
             }
             blocks.fetch_add(1, std::memory_order_relaxed);
         }
