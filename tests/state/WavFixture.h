@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace fixture {
 
@@ -87,10 +90,28 @@ inline Bytes wav16(const std::vector<std::int16_t>& samples, std::uint16_t chann
     return b;
 }
 
-// A file in the test's temporary folder, removed when the object goes.
+// A scratch folder of this test process. ctest runs the tests of one binary
+// as parallel processes, so fixtures with the same name must not meet.
+// The folder goes with the process.
+inline const std::string& processTempDir()
+{
+    struct Folder {
+        std::string path = testing::TempDir() + "selvarine-state-" + std::to_string(getpid()) + "/";
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return folder.path;
+}
+
+// A file in the test process's temporary folder, removed when the object goes.
 class TempFile {
 public:
-    explicit TempFile(const std::string& name) : path_(testing::TempDir() + name) {}
+    explicit TempFile(const std::string& name) : path_(processTempDir() + name) {}
     TempFile(const std::string& name, const Bytes& bytes) : TempFile(name) { write(bytes); }
     ~TempFile() { std::remove(path_.c_str()); }
     TempFile(const TempFile&) = delete;
