@@ -163,12 +163,12 @@ TEST(UserResponseEngine, LengthIsCutAtTheConvolverSizeForTheRate)
 
 TEST(UserResponseEngine, UnusableFilesLeaveSilence)
 {
-    WavSpec eightBit;
+    WavLayout eightBit;
     eightBit.bits = 8;
-    WavSpec double64;
+    WavLayout double64;
     double64.formatTag = 3;
     double64.bits = 64;
-    WavSpec extensible;
+    WavLayout extensible;
     extensible.formatTag = 0xFFFE;
     const Bytes data(64, 0x40);
     TempFile good("good.wav", wav16(ramp(200, 3)));

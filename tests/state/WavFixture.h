@@ -43,7 +43,7 @@ inline void putTag(Bytes& b, const char* tag)
 
 // The header fields of one file. Defaults describe 16-bit mono PCM; the
 // overrides (0 = derive) let a test declare sizes that the data does not match.
-struct WavSpec {
+struct WavLayout {
     std::uint16_t formatTag = 1;
     std::uint16_t channels = 1;
     std::uint16_t bits = 16;
@@ -53,7 +53,7 @@ struct WavSpec {
 };
 
 // Header bytes: RIFF, fmt chunk and data header, ready for the sample bytes.
-inline Bytes header(const WavSpec& s, std::size_t dataBytes)
+inline Bytes header(const WavLayout& s, std::size_t dataBytes)
 {
     const std::uint32_t align = s.blockAlign >= 0 ? std::uint32_t(s.blockAlign) : std::uint32_t(s.channels * s.bits / 8);
     const std::uint32_t declared = s.dataSize >= 0 ? std::uint32_t(s.dataSize) : std::uint32_t(dataBytes);
@@ -80,7 +80,7 @@ inline double level16(std::int16_t s) { return s <= 0 ? s / 32768.0 : s / 32767.
 // A 16-bit PCM file holding `samples` (interleaved when channels > 1).
 inline Bytes wav16(const std::vector<std::int16_t>& samples, std::uint16_t channels = 1)
 {
-    WavSpec s;
+    WavLayout s;
     s.channels = channels;
     Bytes data;
     for (std::int16_t x : samples)

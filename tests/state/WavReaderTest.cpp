@@ -23,9 +23,9 @@ WavInfo readBytes(const Bytes& bytes, std::int64_t limit = kLimit, bool* ok = nu
     return info;
 }
 
-Bytes withData(const WavSpec& spec, const Bytes& data)
+Bytes withData(const WavLayout& layout, const Bytes& data)
 {
-    Bytes b = header(spec, data.size());
+    Bytes b = header(layout, data.size());
     b.insert(b.end(), data.begin(), data.end());
     return b;
 }
@@ -49,12 +49,12 @@ TEST(WavReader, SixteenBitMapsBothFullScalesToPlusMinusOne)
 
 TEST(WavReader, TwentyFourBitSignExtendsAndScales)
 {
-    WavSpec spec;
-    spec.bits = 24;
+    WavLayout layout;
+    layout.bits = 24;
     Bytes data;
     for (std::int32_t s : {-8388608, -1, 1, 8388607, 0x123456})
         put24(data, s);
-    const WavInfo info = readBytes(withData(spec, data));
+    const WavInfo info = readBytes(withData(layout, data));
     ASSERT_TRUE(info.loaded);
     ASSERT_EQ(info.samples.size(), 5u);
     EXPECT_EQ(info.samples[0], -1.0);
@@ -66,12 +66,12 @@ TEST(WavReader, TwentyFourBitSignExtendsAndScales)
 
 TEST(WavReader, ThirtyTwoBitIntegerScales)
 {
-    WavSpec spec;
-    spec.bits = 32;
+    WavLayout layout;
+    layout.bits = 32;
     Bytes data;
     for (std::uint32_t s : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x40000000u})
         put32(data, s);
-    const WavInfo info = readBytes(withData(spec, data));
+    const WavInfo info = readBytes(withData(layout, data));
     ASSERT_TRUE(info.loaded);
     ASSERT_EQ(info.samples.size(), 4u);
     EXPECT_EQ(info.samples[0], -1.0);
@@ -82,13 +82,13 @@ TEST(WavReader, ThirtyTwoBitIntegerScales)
 
 TEST(WavReader, FloatSamplesAreTakenUnscaledBeyondFullScale)
 {
-    WavSpec spec;
-    spec.formatTag = 3;
-    spec.bits = 32;
+    WavLayout layout;
+    layout.formatTag = 3;
+    layout.bits = 32;
     Bytes data;
     for (float x : {1.5f, -2.25f, 0.125f, -1.0f, std::nanf(""), -INFINITY})
         put32(data, std::bit_cast<std::uint32_t>(x));
-    const WavInfo info = readBytes(withData(spec, data));
+    const WavInfo info = readBytes(withData(layout, data));
     ASSERT_TRUE(info.loaded);
     ASSERT_EQ(info.samples.size(), 6u);
     EXPECT_EQ(info.samples[0], 1.5);
@@ -102,9 +102,9 @@ TEST(WavReader, FloatSamplesAreTakenUnscaledBeyondFullScale)
 
 TEST(WavReader, SixteenBitDataUnderTheFloatTagIsStillInteger)
 {
-    WavSpec spec;
-    spec.formatTag = 3;
-    const WavInfo info = readBytes(withData(spec, {0x00, 0x40}));
+    WavLayout layout;
+    layout.formatTag = 3;
+    const WavInfo info = readBytes(withData(layout, {0x00, 0x40}));
     ASSERT_TRUE(info.loaded);
     EXPECT_EQ(info.samples.at(0), 16384.0 / 32767.0);
 }
@@ -147,8 +147,8 @@ TEST(WavReader, RejectsUnusableFiles)
         const char* what;
         Bytes bytes;
     };
-    auto spec = [](auto edit) {
-        WavSpec s;
+    auto layout = [](auto edit) {
+        WavLayout s;
         edit(s);
         return s;
     };
@@ -178,14 +178,14 @@ TEST(WavReader, RejectsUnusableFiles)
         {"no data tag", noData},
         {"second fmt before data", secondFormat},
         {"data header cut short", headerCut},
-        {"extensible tag", withData(spec([](WavSpec& s) { s.formatTag = 0xFFFE; }), fourSamples)},
-        {"ADPCM tag", withData(spec([](WavSpec& s) { s.formatTag = 2; }), fourSamples)},
-        {"8-bit PCM", withData(spec([](WavSpec& s) { s.bits = 8; }), fourSamples)},
-        {"64-bit float", withData(spec([](WavSpec& s) { s.formatTag = 3; s.bits = 64; }), fourSamples)},
-        {"block align 0", withData(spec([](WavSpec& s) { s.blockAlign = 0; }), fourSamples)},
-        {"no channels", withData(spec([](WavSpec& s) { s.channels = 0; s.blockAlign = 2; }), fourSamples)},
-        {"data smaller than a frame", withData(spec([](WavSpec& s) { s.channels = 2; s.dataSize = 3; }), fourSamples)},
-        {"empty data", withData(WavSpec{}, {})},
+        {"extensible tag", withData(layout([](WavLayout& s) { s.formatTag = 0xFFFE; }), fourSamples)},
+        {"ADPCM tag", withData(layout([](WavLayout& s) { s.formatTag = 2; }), fourSamples)},
+        {"8-bit PCM", withData(layout([](WavLayout& s) { s.bits = 8; }), fourSamples)},
+        {"64-bit float", withData(layout([](WavLayout& s) { s.formatTag = 3; s.bits = 64; }), fourSamples)},
+        {"block align 0", withData(layout([](WavLayout& s) { s.blockAlign = 0; }), fourSamples)},
+        {"no channels", withData(layout([](WavLayout& s) { s.channels = 0; s.blockAlign = 2; }), fourSamples)},
+        {"data smaller than a frame", withData(layout([](WavLayout& s) { s.channels = 2; s.dataSize = 3; }), fourSamples)},
+        {"empty data", withData(WavLayout{}, {})},
     };
     for (const Case& c : cases) {
         bool ok = true;
@@ -205,13 +205,13 @@ TEST(WavReader, MissingFileFailsQuietly)
 
 TEST(WavReader, DataShorterThanDeclaredReadsAsZeroBeyondTheFile)
 {
-    WavSpec spec;
-    spec.dataSize = 200; // 100 samples declared
+    WavLayout layout;
+    layout.dataSize = 200; // 100 samples declared
     Bytes data;
     for (int i = 0; i < 60; ++i)
         put16(data, 1000);
     data.push_back(0x55); // half a sample at the very end
-    const WavInfo info = readBytes(withData(spec, data));
+    const WavInfo info = readBytes(withData(layout, data));
     ASSERT_TRUE(info.loaded);
     EXPECT_EQ(info.sampleCount, 100);
     ASSERT_EQ(info.samples.size(), 100u);
@@ -223,13 +223,13 @@ TEST(WavReader, DataShorterThanDeclaredReadsAsZeroBeyondTheFile)
 
 TEST(WavReader, HugeDeclaredSizeHoldsOnlyTheFramesAskedFor)
 {
-    WavSpec spec;
-    spec.channels = 2;
-    spec.dataSize = 0xFFFFFFFC;
+    WavLayout layout;
+    layout.channels = 2;
+    layout.dataSize = 0xFFFFFFFC;
     Bytes data;
     for (int i = 0; i < 10; ++i)
         put16(data, std::uint16_t(100 * (i + 1)));
-    const WavInfo info = readBytes(withData(spec, data), 4096);
+    const WavInfo info = readBytes(withData(layout, data), 4096);
     ASSERT_TRUE(info.loaded);
     EXPECT_EQ(info.frameCount, 0xFFFFFFFCll / 4);
     EXPECT_EQ(info.sampleCount, 0xFFFFFFFCll / 2);
@@ -243,14 +243,14 @@ TEST(WavReader, HugeDeclaredSizeHoldsOnlyTheFramesAskedFor)
 TEST(WavReader, WideFileKeepsTheFirstTwoChannelsOfEachFrame)
 {
     for (std::uint16_t channels : {3, 6}) {
-        WavSpec spec;
-        spec.channels = channels;
+        WavLayout layout;
+        layout.channels = channels;
         Bytes data;
         const int frames = 5;
         for (int f = 0; f < frames; ++f)
             for (int c = 0; c < channels; ++c)
                 put16(data, std::uint16_t(1000 * (f + 1) + c));
-        const WavInfo info = readBytes(withData(spec, data));
+        const WavInfo info = readBytes(withData(layout, data));
         ASSERT_TRUE(info.loaded);
         EXPECT_EQ(info.sampleCount, frames * channels);
         EXPECT_EQ(info.storedChannels, 2);
