@@ -1,4 +1,5 @@
 #include "amps/JCAmpLead.h"
+#include "amps/JCKnobs.h"
 
 JCAmpLead::JCAmpLead()
 {
@@ -60,20 +61,7 @@ void JCAmpLead::activate()
 
 void JCAmpLead::setKnob(AmpKnob knob, float position, bool recompute)
 {
-    switch (knob) {
-    case AmpKnob::Gain:
-        gain.gain = position;
-        if (recompute)
-            gain.updateCoefficients();
-        return;
-    case AmpKnob::Low: toneStack.low = position; break;
-    case AmpKnob::Mid: toneStack.mid = position; break;
-    case AmpKnob::High: toneStack.high = position; break;
-    case AmpKnob::Presence: toneStack.presence = position; break;
-    case AmpKnob::Master: toneStack.master = position; break;
-    }
-    if (recompute)
-        toneStack.updateCoefficients();
+    routeJCKnob(gain, toneStack, knob, position, recompute);
 }
 
 void JCAmpLead::process(SampleFrame* frame)
