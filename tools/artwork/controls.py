@@ -366,28 +366,32 @@ def phase_button():
 
 
 def axis_button(mirror):
-    """State 0: microphone aimed straight at the speaker; state 1: angled."""
+    """State 0: microphone aimed straight at the cone; state 1: beside it, angled in."""
     def icon(ctx, k, colour):
         ctx.save()
         if mirror:
             ctx.translate(20, 0)
             ctx.scale(-1, 1)
-        # The speaker: a short bar at the top.
-        ctx.rectangle(4, 3.5, 12, 1.6)
+        # The speaker from above: the baffle with the cone dipping into it.
+        ctx.move_to(3, 4.5)
+        ctx.line_to(7, 4.5)
+        ctx.line_to(8.6, 7)
+        ctx.line_to(11.4, 7)
+        ctx.line_to(13, 4.5)
+        ctx.line_to(17, 4.5)
         ctx.set_source_rgb(*colour)
-        ctx.fill()
-        ctx.translate(10, 14)
-        if k == 1:
-            ctx.rotate(math.radians(40))
-        cv.rounded_rect(ctx, -1.8, -4, 3.6, 8.5, 1.6)
-        ctx.fill()
-        ctx.arc(0, -4.6, 2.5, 0, 2 * math.pi)
-        ctx.fill()
-        ctx.move_to(0, -7.2)
-        ctx.line_to(0, -9.5)
-        ctx.set_line_width(1)
-        ctx.set_dash([1, 1])
+        ctx.set_line_width(1.3)
         ctx.stroke()
+        # The microphone: head towards the cone, body trailing away.
+        if k == 0:
+            ctx.translate(10, 14.5)
+        else:
+            ctx.translate(14.6, 14)
+            ctx.rotate(math.radians(-40))
+        ctx.arc(0, -2.2, 2.1, 0, 2 * math.pi)
+        ctx.fill()
+        cv.rounded_rect(ctx, -1.3, -0.4, 2.6, 5.2, 0.9)
+        ctx.fill()
         ctx.restore()
     return icon_button(20, 20, icon, lit_both=True)
 
@@ -606,8 +610,8 @@ def mic_handle():
         ctx.line_to(cx + i + 16, head_y + 16)
         ctx.move_to(cx + i + 16, head_y - 16)
         ctx.line_to(cx + i - 16, head_y + 16)
-    ctx.set_source_rgba(0.10, 0.10, 0.10, 0.45)
-    ctx.set_line_width(0.7)
+    ctx.set_source_rgba(0.10, 0.10, 0.10, 0.65)
+    ctx.set_line_width(0.8)
     ctx.stroke()
     ctx.restore()
     ctx.arc(cx, head_y, head_r, 0, 2 * math.pi)
