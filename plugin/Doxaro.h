@@ -92,7 +92,7 @@ public:
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
-    // The current program's user impulse-response path ("empty" for none):
+    // The current program's user impulse-response path ("empty" or "" for none):
     // stored in the program and loaded at once. A path that does not fit the
     // program's 259-character field is refused (answers false, nothing
     // changes): cutting it would name a different file.
