@@ -36,7 +36,10 @@ ToolRun render(const std::vector<std::string>& args, const std::string& environm
 {
     std::string command = environment + " " + quote(SELVARINE_RENDER);
     for (const std::string& arg : args)
-        command += " " + quote(arg);
+    {
+        command += ' ';
+        command += quote(arg);
+    }
     command += " 2>&1";
     ToolRun run{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
@@ -148,7 +151,7 @@ std::vector<ErrorCase> errorCases()
         {"unknown_option", {"--plugin", gain, "--fast", in, out}, "unknown option --fast"},
         {"missing_output", {"--plugin", gain, in}, "missing output file"},
         {"unknown_output_format", {"--plugin", gain, in, workPath("out.xyz")}, "cannot tell the audio format"},
-        {"unwritable_output", {"--plugin", gain, in, workPath("no-such-dir/out.wav")}, "cannot write audio file"},
+        {"unwritable_output", {"--plugin", gain, in, workPath("no-such-dir/out.wav")}, "does not exist"},
         {"missing_chunk", {"--plugin", gain, "--chunk-in", workPath("absent.chunk"), in, out}, "cannot open chunk file"},
         {"rejected_chunk", {"--plugin", gain, "--chunk-in", shortChunk, in, out}, "rejected the chunk"},
         {"unwritable_chunk", {"--plugin", gain, "--chunk-out", workPath("no-such-dir/x.chunk")}, "cannot write chunk"},
