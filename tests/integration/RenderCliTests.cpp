@@ -264,6 +264,18 @@ TEST(RenderCli, HelpExitsCleanly)
     const ToolRun run = render({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("usage: selvarine-render"), std::string::npos);
+    // Every option is documented, and the state options in the order they are applied.
+    for (const char* option : {"--out-dir DIR", "--jobs N", "--quiet", "--normalize DB", "--trim-tail",
+                               "--save-preset", "--save-bank"})
+        EXPECT_NE(run.output.find(option), std::string::npos) << option;
+    std::size_t previous = run.output.find("applied in this order");
+    ASSERT_NE(previous, std::string::npos) << run.output;
+    for (const char* option : {"--chunk-in", "--bank", "--program", "--preset", "--set", "--ir"}) {
+        const std::size_t at = run.output.find("  " + std::string(option) + " ");
+        ASSERT_NE(at, std::string::npos) << option;
+        EXPECT_GT(at, previous) << option;
+        previous = at;
+    }
 }
 
 // ---------------------------------------------------------------- with the product
