@@ -27,6 +27,20 @@ std::string lowerExtension(const std::string& path)
     return extension;
 }
 
+// What every container needs: at least one channel and a sample rate a file header can hold.
+bool checkShape(const std::string& path, int channels, double sampleRate, std::string& error)
+{
+    if (channels <= 0) {
+        error = "nothing to write to '" + path + "'";
+        return false;
+    }
+    if (!(sampleRate >= 1.0 && sampleRate <= std::numeric_limits<int>::max())) {
+        error = "invalid sample rate for '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 #if SELVARINE_HAVE_SNDFILE
@@ -113,14 +127,8 @@ bool formatFor(const std::string& path, int channels, double sampleRate, SampleE
                 "' from its extension (use .wav, .aif, .aiff, .flac, .ogg, .caf, .au, .w64 or .rf64)";
         return false;
     }
-    if (channels <= 0) {
-        error = "nothing to write to '" + path + "'";
+    if (!checkShape(path, channels, sampleRate, error))
         return false;
-    }
-    if (!(sampleRate >= 1.0 && sampleRate <= std::numeric_limits<int>::max())) {
-        error = "invalid sample rate for '" + path + "'";
-        return false;
-    }
 
     info = SF_INFO{};
     info.channels = channels;
@@ -202,14 +210,8 @@ bool canWriteAudioFormat(const std::string& path, int channels, double sampleRat
             error = "cannot tell the audio format of '" + path + "' from its extension (use .wav)";
         return false;
     }
-    if (channels <= 0) {
-        error = "nothing to write to '" + path + "'";
+    if (!checkShape(path, channels, sampleRate, error))
         return false;
-    }
-    if (!(sampleRate >= 1.0 && sampleRate <= std::numeric_limits<int>::max())) {
-        error = "invalid sample rate for '" + path + "'";
-        return false;
-    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // files, output checks before processing, batches, the progress display and
 // the output shaping options.
 
+#include "ToolCommand.h"
 #include "tools/AudioFile.h"
 
 #include <gtest/gtest.h>
@@ -25,21 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// This process's own folder (ctest runs each test as its own process).
-std::string workFile(const std::string& name)
-{
-    const std::string folder = std::string(PRODUCT_WORK_DIR) + "/files" + std::to_string(getpid());
-    fs::create_directories(folder);
-    return folder + "/" + name;
-}
-
-std::string quote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using product::quote;
+using product::workFile;
 
 struct ToolRun {
     int status = -1;    // exit status, -1 if the tool did not exit normally
