@@ -37,7 +37,7 @@ void ChirpEq::recompute()
     constexpr float pi = std::numbers::pi_v<float>;
     const float k = stretch;
     // D = K rounded half up, less one; kept inside the ring whatever the rate
-    // (the standard rates give 3 to 16).
+    // (host rates from 8 kHz to 384 kHz give 0 to 34).
     float rounded = std::floor(k + 0.5f);
     if (!(rounded >= 1.0f))
         rounded = 1.0f;
