@@ -241,7 +241,7 @@ cp "$input" "$scratch/batch-in/one.wav"
 cp "$input" "$scratch/batch-in/two.wav"
 cp "$scratch/linux.chunk" "$scratch/batch-in/broken.wav"
 "$native_render" --plugin "$native_plugin" --program 12 --tail 0.5 "$input" "$scratch/linux-batch.wav"
-batch_output=$("$wine" "$win_render" --plugin "$win_plugin" --program 12 --tail 0.5 --jobs 2 \
+batch_output=$(run_wine "$win_render" --plugin "$win_plugin" --program 12 --tail 0.5 --jobs 2 \
   "$(windows_path "$scratch/batch-in/one.wav")" "$(windows_path "$scratch/batch-in/broken.wav")" \
   "$(windows_path "$scratch/batch-in/two.wav")" -o "$(windows_path "$scratch/batch-out")" 2>&1 | tr -d '\r' || true)
 if ! echo "$batch_output" | grep -qF "1 of 3 files failed"; then
