@@ -1,0 +1,43 @@
+#pragma once
+
+#include "gui/Control.h"
+
+namespace gui {
+
+// A knob turned by dragging the mouse up (more) and down (less) in a straight
+// line, the linear knob mode: kDragRange pixels span the whole range, ten
+// times as many with Shift held. The drag is measured from where it started
+// (again from the current point when Shift is pressed or released), so a
+// host that delivers motion in bursts loses nothing. The mouse wheel moves
+// the value by kWheelStep a notch (a tenth with Shift). Double-click or
+// Ctrl+click restores the default value.
+//
+// Knob itself draws only its background bitmap; AnimKnob draws a film strip.
+class Knob : public Control {
+public:
+    static constexpr float kDragRange = 200.0f;  // pixels for the full range
+    static constexpr float kFineFactor = 10.0f;  // Shift: that many times finer
+    static constexpr float kWheelStep = 0.02f;   // value change per wheel notch
+
+    using Control::Control;
+
+    bool isTypeOf(std::string_view name) const override
+    {
+        return name == "CKnob" || Control::isTypeOf(name);
+    }
+
+    MouseResult onMouseDown(const MouseEvent& e) override;
+    void onMouseMoved(const MouseEvent& e) override;
+    void onMouseUp(const MouseEvent& e) override;
+    bool onWheel(const MouseEvent& e) override;
+
+private:
+    void dragTo(const MouseEvent& e);
+
+    int anchorY_ = 0;          // pointer row where the current drag segment started
+    float anchorValue_ = 0.0f; // value at that moment
+    bool fine_ = false;        // Shift held in the current segment
+    bool dragging_ = false;    // between press and release
+};
+
+} // namespace gui
