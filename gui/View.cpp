@@ -73,7 +73,9 @@ void View::draw(Painter& painter)
 
 View* View::viewAt(Point p)
 {
-    return visible_ && size_.contains(p) ? this : nullptr;
+    // Views that take no mouse input (displays, meters) never hold the hover,
+    // so one laid over a control does not take its enter and leave away.
+    return visible_ && mouseEnabled_ && size_.contains(p) ? this : nullptr;
 }
 
 bool View::isDescendantOf(const View* ancestor) const

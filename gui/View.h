@@ -70,7 +70,8 @@ public:
     virtual bool onWheel(const MouseEvent&) { return false; }
     virtual bool onKeyDown(const KeyEvent&) { return false; }
 
-    // The deepest visible view at a point of container coordinates, or null.
+    // The deepest visible view that takes the mouse at a point of container
+    // coordinates (a container counts as taking it), or null.
     virtual View* viewAt(Point p);
     // True when `ancestor` is this view or holds it, directly or not.
     bool isDescendantOf(const View* ancestor) const;

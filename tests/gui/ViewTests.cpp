@@ -183,6 +183,13 @@ TEST(Frame, EnterAndLeaveFollowThePointer)
     frame->mouseLeftWindow();
     const std::vector<std::string> expected = {"a entered", "a exited", "b entered", "b exited", "b entered", "b exited"};
     EXPECT_EQ(log, expected);
+
+    // A display laid over a view does not take the hover from it.
+    log.clear();
+    frame->add(std::make_unique<TextLabel>(Rect{0, 5, 20, 15}, "note"));
+    guitest::move(*frame, 5, 3);
+    guitest::move(*frame, 6, 8); // over the label and the view
+    EXPECT_EQ(log, (std::vector<std::string>{"a entered"}));
 }
 
 TEST(Frame, RemovingTheCapturedViewMidDragIsSafe)
