@@ -20,7 +20,8 @@
 # check gets a display (its own Xvfb).
 #
 # Environment: JOBS (default 2), SELVARINE_NATIVE_BUILD, SELVARINE_WIN_BUILD,
-# WINE (the Wine loader; default /usr/lib/wine/wine64, else wine64 or wine),
+# WINE (the Wine loader; default /usr/lib/wine/wine64, else wine64 or wine;
+# tools/wine-session.sh keeps one Wine server running for the whole check),
 # SELVARINE_WINE_TOLERANCE (default 1e-5).
 set -euo pipefail
 
@@ -53,42 +54,23 @@ SELVARINE_NATIVE_BUILD=$native JOBS=$jobs bash "$root/tools/build-windows.sh"
 win=${SELVARINE_WIN_BUILD:-$root/build-win}
 
 # --- Wine ---------------------------------------------------------------------------
-wine=${WINE:-}
-if [ -z "$wine" ]; then
-  for candidate in /usr/lib/wine/wine64 wine64 wine; do
-    if command -v "$candidate" >/dev/null 2>&1; then
-      wine=$(command -v "$candidate")
-      break
-    fi
-  done
-fi
-if [ -z "$wine" ]; then
-  echo "error: Wine is missing (install wine and wine64; see tools/packages.sh)" >&2
-  exit 1
-fi
-wineserver=$(dirname "$wine")/wineserver
-command -v "$wineserver" >/dev/null 2>&1 || wineserver=wineserver
-
+source "$root/tools/wine-session.sh"
+wine_session_find
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/selvarine-wine.XXXXXX")
-export WINEPREFIX=$scratch/prefix
-export WINEDEBUG=-all
-# No .NET or HTML engine installers for the new prefix, no display.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 export HOME=${HOME:-$scratch}
 # Nothing under Wine reads the terminal (CI has none).
 exec </dev/null
 cleanup() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-  "$wineserver" -k >/dev/null 2>&1 || true
+  wine_session_end
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
 wine_start=$SECONDS
-echo "=== Wine: new prefix in $WINEPREFIX ($("$wine" --version 2>/dev/null || echo "version unknown"))"
-"$wine" wineboot --init >/dev/null 2>&1 || true
-"$wineserver" -w >/dev/null 2>&1 || true
+echo "=== Wine: new prefix in $scratch/prefix ($("$wine" --version 2>/dev/null || echo "version unknown")), one persistent server"
+wine_session_start "$scratch"
 
 # A file of the build machine as a Windows program sees it: drive Z: is the
 # root of the file system, with backslashes between folders.
@@ -112,7 +94,7 @@ checks=0 # checks made; each adds at most one failure
 # --- The Windows renderer finds its plug-in and lists the same programs ------------------
 echo "=== Windows renderer: identity and programs (default plug-in path)"
 checks=$((checks + 2))
-if ! info=$("$wine" "$win_render" --info 2>&1); then
+if ! info=$(run_wine "$win_render" --info 2>&1); then
   echo "$info" >&2
   failures+=("the Windows renderer does not load the plug-in it was built with")
   info=""
@@ -126,13 +108,13 @@ fi
 mkdir -p "$scratch/portable"
 checks=$((checks + 1))
 cp "$win_render" "$win/vst/OrvandelSelvarine.dll" "$scratch/portable/"
-portable_info=$("$wine" "$scratch/portable/selvarine-render.exe" --info 2>&1 | tr -d '\r' || true)
+portable_info=$(run_wine "$scratch/portable/selvarine-render.exe" --info 2>&1 | tr -d '\r' || true)
 if ! echo "$portable_info" | grep -qF "Plug-in:         $(windows_path "$scratch/portable/OrvandelSelvarine.dll") (entry"; then
   echo "$portable_info" >&2
   failures+=("a renderer beside the DLL does not load that DLL by default")
 fi
 linux_programs=$("$native_render" --plugin "$native_plugin" --list-programs | sed 's/^[* ] *[0-9]*  //')
-windows_programs=$("$wine" "$win_render" --plugin "$win_plugin" --list-programs | tr -d '\r' | sed 's/^[* ] *[0-9]*  //')
+windows_programs=$(run_wine "$win_render" --plugin "$win_plugin" --list-programs | tr -d '\r' | sed 's/^[* ] *[0-9]*  //')
 checks=$((checks + 1))
 if [ "$linux_programs" != "$windows_programs" ]; then
   failures+=("the program lists differ")
@@ -148,7 +130,7 @@ displays_differ=()
 checks=$((checks + 2)) # displays, chunk
 for ((p = 0; p < count; ++p)); do
   linux_text=$("$native_render" --plugin "$native_plugin" --program "$p" --info --list-params | tail -n +2)
-  windows_text=$("$wine" "$win_render" --plugin "$win_plugin" --program "$p" --info --list-params | tr -d '\r' |
+  windows_text=$(run_wine "$win_render" --plugin "$win_plugin" --program "$p" --info --list-params | tr -d '\r' |
                  tail -n +2)
   [ "$linux_text" = "$windows_text" ] || displays_differ+=("$p")
 done
@@ -156,7 +138,7 @@ if [ ${#displays_differ[@]} -gt 0 ]; then
   failures+=("identity or parameter displays differ for programs ${displays_differ[*]}")
 fi
 "$native_render" --plugin "$native_plugin" --program 5 --set "Amp Gain=0.3" --chunk-out "$scratch/linux.chunk"
-"$wine" "$win_render" --plugin "$win_plugin" --program 5 --set "Amp Gain=0.3" \
+run_wine "$win_render" --plugin "$win_plugin" --program 5 --set "Amp Gain=0.3" \
   --chunk-out "$(windows_path "$scratch/windows.chunk")"
 if ! cmp -s "$scratch/linux.chunk" "$scratch/windows.chunk"; then
   failures+=("the bank chunks of the two builds differ")
@@ -175,7 +157,7 @@ mkdir -p "$long_folder"
 cp "$probe_dll" "$long_folder/"
 for dll in "$probe_dll" "$long_folder/$probe_name"; do
   checks=$((checks + 1))
-  if ! "$wine" "$probe_host" "$(windows_path "$dll")"; then
+  if ! run_wine "$probe_host" "$(windows_path "$dll")"; then
     failures+=("the platform layer does not report the DLL's own name and handle at $(windows_path "$dll")")
   fi
 done
@@ -202,7 +184,7 @@ else
   done
   if [ -z "$xvfb_display" ]; then
     failures+=("Xvfb did not start for the window check")
-  elif ! DISPLAY=:$xvfb_display "$wine" "$window_check" 2>&1 | tr -d '\r' | sed 's/^/  /' |
+  elif ! DISPLAY=:$xvfb_display run_wine "$window_check" 2>&1 | tr -d '\r' | sed 's/^/  /' |
       tee "$scratch/window-check.log" | grep '^  window check passed$' >/dev/null; then
     cat "$scratch/window-check.log"
     failures+=("the toolkit's window check failed under Wine")
@@ -228,26 +210,26 @@ expect_failure() {
   fi
 }
 expect_failure "missing plug-in" "cannot load plug-in" \
-  "$wine" "$win_render" --plugin "$(windows_path "$scratch/absent.dll")" --info
+  run_wine "$win_render" --plugin "$(windows_path "$scratch/absent.dll")" --info
 expect_failure "DLL without a VST entry" "exports neither VSTPluginMain nor main" \
-  "$wine" "$win_render" --plugin "$(windows_path "$probe_dll")" --info
+  run_wine "$win_render" --plugin "$(windows_path "$probe_dll")" --info
 expect_failure "FLAC output" "WAV files only" \
-  "$wine" "$win_render" --plugin "$win_plugin" "$(windows_path "$input")" "$(windows_path "$scratch/out.flac")"
+  run_wine "$win_render" --plugin "$win_plugin" "$(windows_path "$input")" "$(windows_path "$scratch/out.flac")"
 expect_failure "input that is no WAV file" "not a RIFF/WAVE file" \
-  "$wine" "$win_render" --plugin "$win_plugin" "$(windows_path "$scratch/linux.chunk")" "$(windows_path "$scratch/out.wav")"
+  run_wine "$win_render" --plugin "$win_plugin" "$(windows_path "$scratch/linux.chunk")" "$(windows_path "$scratch/out.wav")"
 # The Windows signal generator writes through the Windows WAV writer; the
 # Windows compare tool reads both files with the Windows WAV reader.
 win_compare=$win/tools/selvarine-compare.exe
-"$wine" "$win/tools/selvarine-test-signal.exe" "$(windows_path "$scratch/input-windows.wav")" 2
+run_wine "$win/tools/selvarine-test-signal.exe" "$(windows_path "$scratch/input-windows.wav")" 2
 checks=$((checks + 1))
-"$wine" "$win/tools/selvarine-test-signal.exe" "$(windows_path "$scratch/short-windows.wav")" 1
-if ! line=$("$wine" "$win_compare" --tolerance "$tolerance" "$(windows_path "$input")" \
+run_wine "$win/tools/selvarine-test-signal.exe" "$(windows_path "$scratch/short-windows.wav")" 1
+if ! line=$(run_wine "$win_compare" --tolerance "$tolerance" "$(windows_path "$input")" \
     "$(windows_path "$scratch/input-windows.wav")" | tr -d '\r'); then
   failures+=("the test signals of the two builds differ: $line")
 fi
 echo "test signal, Windows against Linux: ${line#*: }"
 expect_failure "Windows compare tool on files of different length" "DIFFERENT SHAPE: 88200 frames against 44100" \
-  "$wine" "$win_compare" "$(windows_path "$input")" "$(windows_path "$scratch/short-windows.wav")"
+  run_wine "$win_compare" "$(windows_path "$input")" "$(windows_path "$scratch/short-windows.wav")"
 
 # --- Renders --------------------------------------------------------------------------
 # Each case: label, comparison (tolerance or exact), renderer options.
@@ -272,7 +254,7 @@ for entry in "${cases[@]}"; do
     failures+=("$label: the Linux render failed")
     continue
   fi
-  if ! "$wine" "$win_render" --plugin "$win_plugin" "${args[@]}" --tail 0.5 \
+  if ! run_wine "$win_render" --plugin "$win_plugin" "${args[@]}" --tail 0.5 \
       "$(windows_path "$input")" "$(windows_path "$windows_out")"; then
     failures+=("$label: the Windows render failed")
     continue
@@ -290,6 +272,7 @@ done
 
 printf '%s\n' "${summary[@]}"
 echo "=== Wine check took $((SECONDS - start)) s, of which $((SECONDS - wine_start)) s under Wine"
+echo "Wine programs run again after losing their server connection: $(wine_session_retries)"
 if [ ${#failures[@]} -gt 0 ]; then
   echo "Wine check FAILED:" >&2
   printf '  %s\n' "${failures[@]}" >&2
