@@ -45,44 +45,34 @@ MouseResult HorizontalSlider::onMouseDown(const MouseEvent& e)
         // Beside the handle: its centre jumps under the pointer.
         changeValue(float(e.where.x - handle_.width() / 2 - minX_) / travel());
     }
-    dragging_ = true;
-    anchorX_ = e.where.x;
-    anchorValue_ = value();
-    fine_ = e.shift();
+    drag_.start(e.where.x, value(), e.shift());
     return MouseResult::handled;
 }
 
 void HorizontalSlider::dragTo(const MouseEvent& e)
 {
-    if (e.shift() != fine_) {
-        fine_ = e.shift();
-        anchorX_ = e.where.x;
-        anchorValue_ = value();
-    }
-    const float range = fine_ ? travel() * kFineFactor : travel();
-    changeValue(anchorValue_ + float(e.where.x - anchorX_) / range);
+    changeValue(drag_.valueAt(e.where.x, e.shift(), value(), travel()));
 }
 
 void HorizontalSlider::onMouseMoved(const MouseEvent& e)
 {
-    if (dragging_)
+    if (drag_.active())
         dragTo(e);
 }
 
 void HorizontalSlider::onMouseUp(const MouseEvent& e)
 {
-    if (!dragging_)
+    if (!drag_.active())
         return;
     dragTo(e);
-    dragging_ = false;
+    drag_.stop();
     endEdit();
 }
 
 bool HorizontalSlider::onWheel(const MouseEvent& e)
 {
-    const float step = e.shift() ? kWheelStep / kFineFactor : kWheelStep;
     beginEdit();
-    changeValue(value() + e.wheel * step);
+    changeValue(value() + LinearDrag::wheelDelta(e, kWheelStep));
     endEdit();
     return true;
 }

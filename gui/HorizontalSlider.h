@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/Control.h"
+#include "gui/LinearDrag.h"
 
 namespace gui {
 
@@ -14,7 +15,7 @@ namespace gui {
 // Double-click or Ctrl+click restores the default value; the wheel steps.
 class HorizontalSlider : public Control {
 public:
-    static constexpr float kFineFactor = 10.0f; // Shift: that many times finer
+    static constexpr float kFineFactor = LinearDrag::kFineFactor; // Shift: that many times finer
     static constexpr float kWheelStep = 0.02f;  // value change per wheel notch
 
     HorizontalSlider(const Rect& size, ControlListener* listener, int tag, int minX, int maxX,
@@ -41,10 +42,7 @@ private:
     int minX_;                 // handle's left edge at value 0
     int maxX_;                 // handle's left edge at value 1
     Bitmap handle_;            // the moving picture
-    int anchorX_ = 0;          // pointer column where the current drag segment started
-    float anchorValue_ = 0.0f; // value then
-    bool fine_ = false;        // Shift held in this segment
-    bool dragging_ = false;    // between press and release
+    LinearDrag drag_;          // the drag in progress
 };
 
 } // namespace gui

@@ -13,45 +13,34 @@ MouseResult Knob::onMouseDown(const MouseEvent& e)
         return MouseResult::handledNoCapture;
     }
     beginEdit();
-    dragging_ = true;
-    anchorY_ = e.where.y;
-    anchorValue_ = value();
-    fine_ = e.shift();
+    drag_.start(-e.where.y, value(), e.shift());
     return MouseResult::handled;
 }
 
 void Knob::dragTo(const MouseEvent& e)
 {
-    if (e.shift() != fine_) {
-        // Changing precision mid-drag starts a new segment at the current point.
-        fine_ = e.shift();
-        anchorY_ = e.where.y;
-        anchorValue_ = value();
-    }
-    const float range = fine_ ? kDragRange * kFineFactor : kDragRange;
-    changeValue(anchorValue_ + float(anchorY_ - e.where.y) / range);
+    changeValue(drag_.valueAt(-e.where.y, e.shift(), value(), kDragRange));
 }
 
 void Knob::onMouseMoved(const MouseEvent& e)
 {
-    if (dragging_)
+    if (drag_.active())
         dragTo(e);
 }
 
 void Knob::onMouseUp(const MouseEvent& e)
 {
-    if (!dragging_)
+    if (!drag_.active())
         return;
     dragTo(e);
-    dragging_ = false;
+    drag_.stop();
     endEdit();
 }
 
 bool Knob::onWheel(const MouseEvent& e)
 {
-    const float step = e.shift() ? kWheelStep / kFineFactor : kWheelStep;
     beginEdit();
-    changeValue(value() + e.wheel * step);
+    changeValue(value() + LinearDrag::wheelDelta(e, kWheelStep));
     endEdit();
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/Control.h"
+#include "gui/LinearDrag.h"
 
 namespace gui {
 
@@ -16,7 +17,7 @@ namespace gui {
 class Knob : public Control {
 public:
     static constexpr float kDragRange = 200.0f;  // pixels for the full range
-    static constexpr float kFineFactor = 10.0f;  // Shift: that many times finer
+    static constexpr float kFineFactor = LinearDrag::kFineFactor; // Shift: that many times finer
     static constexpr float kWheelStep = 0.02f;   // value change per wheel notch
 
     using Control::Control;
@@ -34,10 +35,7 @@ public:
 private:
     void dragTo(const MouseEvent& e);
 
-    int anchorY_ = 0;          // pointer row where the current drag segment started
-    float anchorValue_ = 0.0f; // value at that moment
-    bool fine_ = false;        // Shift held in the current segment
-    bool dragging_ = false;    // between press and release
+    LinearDrag drag_; // the drag in progress (upwards is positive)
 };
 
 } // namespace gui

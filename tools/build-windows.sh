@@ -144,23 +144,21 @@ else
   echo "error: $(basename "$dll") must export exactly VSTPluginMain and main, but exports: ${exports:-nothing}" >&2
   failed=1
 fi
-for binary in "${binaries[@]}"; do
+# Checks that a binary imports from the given system DLLs only (a pattern).
+check_imports() {
+  local binary=$1 allowed=$2 imports unexpected
   imports=$(imports_of "$binary" | paste -sd' ')
-  unexpected=$(imports_of "$binary" | grep -vxE 'kernel32\.dll|msvcrt\.dll' || true)
+  unexpected=$(imports_of "$binary" | grep -vxE "$allowed" || true)
   if [ -n "$unexpected" ]; then
     echo "error: $(basename "$binary") needs DLLs that Windows does not have: $(echo $unexpected)" >&2
     failed=1
   else
     echo "imports of $(basename "$binary"): $imports"
   fi
+}
+for binary in "${binaries[@]}"; do
+  check_imports "$binary" 'kernel32\.dll|msvcrt\.dll'
 done
-imports=$(imports_of "$window_check" | paste -sd' ')
-unexpected=$(imports_of "$window_check" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll' || true)
-if [ -n "$unexpected" ]; then
-  echo "error: $(basename "$window_check") needs DLLs that Windows does not have: $(echo $unexpected)" >&2
-  failed=1
-else
-  echo "imports of $(basename "$window_check"): $imports"
-fi
+check_imports "$window_check" 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll'
 [ $failed -eq 0 ] || exit 1
 echo "Windows build ready in $win"

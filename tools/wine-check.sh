@@ -174,7 +174,7 @@ if ! command -v Xvfb >/dev/null 2>&1; then
   failures+=("the window check needs Xvfb (Debian package xvfb)")
 else
   # Xvfb writes the number of the display it chose into the file once it is ready.
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$scratch/xvfb.display" 2>/dev/null &
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$scratch/xvfb.display" 2>/dev/null &
   xvfb_pid=$!
   xvfb_display=""
   for ((wait_steps = 0; wait_steps < 200; ++wait_steps)); do

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,20 +59,26 @@ XvfbServer::XvfbServer()
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> argv = {xvfb, "-displayfd", fd, "-screen", "0", "800x600x24", "-nolisten", "tcp"};
+    // -noreset: the server would otherwise restart whenever its last client
+    // leaves, and a test connecting during that restart would be refused.
+    std::vector<std::string> argv = {xvfb, "-displayfd", fd, "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"};
     std::vector<char*> args;
     for (auto& a : argv)
         args.push_back(a.data());
     args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // The server's chatter stays out of the test log.
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawn(&pid_, xvfb.c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = fork();
+    if (pid_ == 0) {
+        // The server goes when the test process goes, even when it crashes;
+        // its chatter stays out of the test log.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        execv(args[0], args.data());
+        _exit(127);
+    }
     close(fds[1]);
-    if (spawned != 0) {
-        pid_ = -1;
+    if (pid_ < 0) {
         close(fds[0]);
         why_ = "Xvfb did not start";
         return;
