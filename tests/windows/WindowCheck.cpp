@@ -1,11 +1,11 @@
 // selvarine-window-check: the toolkit's Win32 window, run under Wine by
 // tools/wine-check.sh. A small host window holds a frame with a button, a
 // knob and a label; the check opens it, compares what the screen shows with
-// the frame's own picture, clicks the button, drags the knob and double-clicks
-// it with real (synthesised) input, closes the window, opens it again, and
-// opens two editors at once. It also decodes an embedded PNG through the
-// Windows build of libpng. Prints one line per check; exit status 0 when all
-// pass.
+// the frame's own picture, clicks the button, drags the knob, double-clicks
+// it and turns the wheel over it with real (synthesised) input, closes the
+// window, opens it again, and opens two editors at once. It also decodes an
+// embedded PNG through the Windows build of libpng. Prints one line per
+// check; exit status 0 when all pass.
 
 #include "gui/AnimKnob.h"
 #include "gui/BitmapLibrary.h"
@@ -239,6 +239,19 @@ int main()
     sendMouse(MOUSEEVENTF_LEFTUP);
     check(pump({&editor.frame}, 3000, [&] { return editor.knob->value() == 0.5f; }),
           "a double click restores the knob's default");
+
+    // One wheel notch over the knob: one step up, as one edit.
+    pointAt(editor, 80, 30);
+    pump({&editor.frame}, 50);
+    const int endsBefore = editor.listener.ends;
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = WHEEL_DELTA;
+    SendInput(1, &wheel, sizeof wheel);
+    check(pump({&editor.frame}, 3000, [&] { return editor.listener.ends == endsBefore + 1; }) &&
+              std::abs(editor.knob->value() - (0.5f + gui::Knob::kWheelStep)) < 1e-6f,
+          "a wheel notch steps the knob");
 
     HWND first = editor.hwnd();
     editor.frame.close();
