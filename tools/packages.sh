@@ -2,12 +2,19 @@
 # installs the missing ones. Sourced by demo.sh, test.sh, the Windows scripts
 # and the CI script.
 
+# The editor's artwork generator (tools/artwork) and its tests: cairo and
+# numpy for Debian's own Python 3, and the DejaVu fonts the labels use.
+SELVARINE_ARTWORK_PACKAGES=(
+  python3 python3-cairo python3-numpy fonts-dejavu-core
+)
+
 SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
   libxext-dev libfreetype-dev fonts-dejavu-core
   xvfb xdotool
+  "${SELVARINE_ARTWORK_PACKAGES[@]}"
 )
 
 # The Windows cross build (mingw-w64), zlib for it, dpkg-dev for fetching
