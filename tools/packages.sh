@@ -12,13 +12,16 @@ SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
+  libxext-dev libfreetype-dev fonts-dejavu-core
+  xvfb xdotool
   "${SELVARINE_ARTWORK_PACKAGES[@]}"
 )
 
-# The Windows cross build (mingw-w64) and Wine to run it; only
-# build-windows.sh, wine-check.sh and CI need these.
+# The Windows cross build (mingw-w64), zlib for it, dpkg-dev for fetching
+# libpng's Debian source package, and Wine to run it; only build-windows.sh,
+# wine-check.sh and CI need these.
 SELVARINE_WINDOWS_PACKAGES=(
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev dpkg-dev wine wine64
 )
 
 # clang with its libFuzzer runtime, for the fuzz targets (fuzz-smoke.sh, CI).

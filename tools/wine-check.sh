@@ -7,7 +7,8 @@
 # must come out bit-exact. One program is also rendered in 64-bit processing
 # and one at 96 kHz. Parameter display texts and the bank chunk must be the
 # same as well, and the DLL's platform layer must know the DLL's own file name
-# and instance handle. The DLL's export and import lists are checked by
+# and instance handle. The widget toolkit's Win32 window is opened, clicked,
+# dragged, compared with its own picture and closed on a private Xvfb. The DLL's export and import lists are checked by
 # tools/build-windows.sh, which this script runs.
 #
 #   tools/wine-check.sh
@@ -15,7 +16,8 @@
 # The native build is build-test-release when it exists (tools/test.sh makes
 # it), otherwise build-winnative (Release, configured here); only the targets
 # needed here are built. The cross build is build-win. Wine runs in a fresh
-# prefix in a temporary folder that is removed afterwards; no display is used.
+# prefix in a temporary folder that is removed afterwards; only the window
+# check gets a display (its own Xvfb).
 #
 # Environment: JOBS (default 2), SELVARINE_NATIVE_BUILD, SELVARINE_WIN_BUILD,
 # WINE (the Wine loader; default /usr/lib/wine/wine64, else wine64 or wine;
@@ -60,6 +62,7 @@ export HOME=${HOME:-$scratch}
 # Nothing under Wine reads the terminal (CI has none).
 exec </dev/null
 cleanup() {
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   wine_session_end
   rm -rf "$scratch"
 }
@@ -158,6 +161,40 @@ for dll in "$probe_dll" "$long_folder/$probe_name"; do
     failures+=("the platform layer does not report the DLL's own name and handle at $(windows_path "$dll")")
   fi
 done
+
+# --- The toolkit's Win32 window ------------------------------------------------------
+# The window check needs a display: a private Xvfb, on a display it picks
+# itself, for this one program. It opens, draws, clicks, drags, closes and
+# reopens the toolkit's window, and prints one line per check.
+echo "=== Toolkit window under Wine (private Xvfb)"
+checks=$((checks + 1))
+window_check=$win/tools/windows-checks/selvarine-window-check.exe
+xvfb_pid=""
+if ! command -v Xvfb >/dev/null 2>&1; then
+  failures+=("the window check needs Xvfb (Debian package xvfb)")
+else
+  # Xvfb writes the number of the display it chose into the file once it is ready.
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$scratch/xvfb.display" 2>/dev/null &
+  xvfb_pid=$!
+  xvfb_display=""
+  for ((wait_steps = 0; wait_steps < 200; ++wait_steps)); do
+    xvfb_display=$(head -n 1 "$scratch/xvfb.display" 2>/dev/null || true)
+    [ -n "$xvfb_display" ] && break
+    sleep 0.1
+  done
+  if [ -z "$xvfb_display" ]; then
+    failures+=("Xvfb did not start for the window check")
+  elif ! DISPLAY=:$xvfb_display run_wine "$window_check" 2>&1 | tr -d '\r' | sed 's/^/  /' |
+      tee "$scratch/window-check.log" | grep '^  window check passed$' >/dev/null; then
+    cat "$scratch/window-check.log"
+    failures+=("the toolkit's window check failed under Wine")
+  else
+    cat "$scratch/window-check.log"
+  fi
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
+fi
 
 # --- Refusals of the Windows tools ----------------------------------------------------
 echo "=== Windows tools: refusals and the compare tool"
