@@ -37,10 +37,12 @@ void UserResponseEngine::loadUserResponse(const char* path)
     for (auto& channel : channelResponse)
         std::fill(channel.begin(), channel.end(), 0.0);
 
+    bool found = false;
     if (path != nullptr && path[0] != '\0' && std::strcmp(path, kNoResponse) != 0) {
         const int length = copySamples(path) ? int(std::min<std::int64_t>(wav.storedFrames, maxLength)) : 0;
         if (length > 0)
             taper(length);
+        found = length > 0;
         // The samples have been copied; keep the storage for the next file.
         wav.samples.clear();
         wav.loaded = false;
@@ -51,6 +53,7 @@ void UserResponseEngine::loadUserResponse(const char* path)
     pair[0].loadResponse(channelResponse[0].data());
     if (stereo)
         pair[1].loadResponse(channelResponse[1].data());
+    loaded = found;
 }
 
 bool UserResponseEngine::copySamples(const char* path)

@@ -50,6 +50,9 @@ public:
     // Suspend and construction: silences the response and the convolvers.
     void clear();
 
+    // True when the last load named a file and found samples in it (any thread).
+    bool hasResponse() const { return loaded; }
+
     // Audio thread, in place: out = 0.25 * (input convolved with the response).
     void processMono(double& sample);
     void processStereo(double& left, double& right);
@@ -67,6 +70,7 @@ private:
     void taper(int length);
 
     float sampleRate = 44100.0f;             // Hz, host rate (set at resume)
+    Relaxed<bool> loaded = false;            // the last load gave a response (loading thread writes)
     Relaxed<bool> stereo = false;            // stereo cabinet mode (parameter thread; read when loading)
     int maxLength = kSmallLength;            // samples of the response used at this rate (set at resume)
     Relaxed<bool> lowRate = true;            // true: small convolvers (set at resume, read by the audio thread)

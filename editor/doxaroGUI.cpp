@@ -112,6 +112,8 @@ gui::Bitmap doxaroGUI::bitmap(std::string_view name)
 
 bool doxaroGUI::open(void* parentWindow)
 {
+    if (parentWindow == nullptr)
+        return false;
     build();
     if (!frame_->open(parentWindow)) {
         destroyViews();
@@ -183,6 +185,12 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spe
         // Menus laid over a meter or a label show only their list.
         if (spec.tag == tag::InputMeterMenu || spec.tag == tag::ResponseMenu)
             style.color = {0, 0, 0, 0};
+        // "IN LR" has 28 pixels.
+        if (spec.tag == param::InputChannel) {
+            style.font = &gui::smallFontData();
+            style.alignment = gui::Alignment::center;
+            style.padding = 0;
+        }
         m->setStyle(style);
         if (spec.kind == Kind::fileMenu)
             m->setButtonBitmaps(bmp, bitmap("fileclicked.png"));

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <iterator>
 
+#include "editor/DesktopServices.h"
+#include "editor/doxaroGUI.h"
 #include "plugin/FactoryPrograms.h"
 #include "vst/ModulePath.h"
 #include "vst/PluginEntry.h"
@@ -54,13 +56,18 @@ Doxaro::Doxaro(vst::HostCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
     resumeLocked();
     applyProgram(0);
 
-    // The editor is not part of this build: the host sees no editor window.
-    setEditor(nullptr);
+    // The editor exists as long as the plug-in; its window only between
+    // effEditOpen and effEditClose.
+    setEditor(std::make_unique<editor::doxaroGUI>(editorLink, editor::makeDesktopServices()));
 
     buildDataFolder();
 }
 
-Doxaro::~Doxaro() = default;
+Doxaro::~Doxaro()
+{
+    // The editor talks to the plug-in through editorLink: it goes first.
+    setEditor(nullptr);
+}
 
 void Doxaro::fillFactoryBank()
 {

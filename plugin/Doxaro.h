@@ -19,6 +19,7 @@
 #include "effects/NoiseGate.h"
 #include "effects/Spring.h"
 #include "effects/Tremolo.h"
+#include "plugin/DoxaroEditorLink.h"
 #include "plugin/FileCommands.h"
 #include "plugin/Parameters.h"
 #include "plugin/ProgramRecord.h"
@@ -214,4 +215,5 @@ private:
 
     std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
     FileCommands fileCommands{*this}; // file commands that hosts send as vendor-specific calls
+    DoxaroEditorLink editorLink{*this}; // the plug-in as the editor sees it
 };

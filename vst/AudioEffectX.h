@@ -20,6 +20,11 @@ public:
 
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
+    // Frame a user's edit of a parameter for the host's automation recording
+    // (user-interface thread). True when the host answered.
+    bool beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+    bool endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+
     // ---- Overridable behaviour behind the 2.x opcodes ----
 
     // Buffers: effect name kVstMaxEffectNameLen + 1, vendor kVstMaxVendorStrLen + 1,

@@ -29,7 +29,7 @@ TEST(Dispatcher, DescriptorCarriesTheIdentity)
     EXPECT_EQ(e->numParams, 44);
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags, vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsProgramChunks);
+    EXPECT_EQ(e->flags, vst::effFlagsHasEditor | vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsProgramChunks);
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->version, 1);
     EXPECT_NE(e->processReplacing, nullptr);
@@ -106,13 +106,18 @@ TEST(Dispatcher, NullPointersForTextAndChunkOpcodesAreHarmless)
     EXPECT_STREQ(name, "Clean Reverb");
 }
 
-TEST(Dispatcher, NoEditorMeansNoRectangle)
+TEST(Dispatcher, EditorAnswersItsRectangle)
 {
     auto plugin = makePlugin();
-    EXPECT_EQ(plugin->getAeffect()->flags & vst::effFlagsHasEditor, 0);
-    vst::ERect* rect = reinterpret_cast<vst::ERect*>(0x1);
-    EXPECT_EQ(dispatch(*plugin, vst::effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, reinterpret_cast<vst::ERect*>(0x1));
+    EXPECT_NE(plugin->getAeffect()->flags & vst::effFlagsHasEditor, 0);
+    vst::ERect* rect = nullptr;
+    EXPECT_EQ(dispatch(*plugin, vst::effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 650);
+    EXPECT_EQ(rect->bottom - rect->top, 500);
+    // No parent window: nothing opens.
+    EXPECT_EQ(dispatch(*plugin, vst::effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(dispatch(*plugin, vst::effSetEditKnobMode, 0, 2), 1);
 }
 
 TEST(Dispatcher, ParameterTexts)
