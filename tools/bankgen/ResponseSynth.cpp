@@ -79,7 +79,13 @@ std::vector<double> ResponseSynth::build(const Placement& p, int length) const
             peakAt = t;
     if (peakAt >= kPeakWindow)
         throw std::runtime_error("response peak lies too late");
-    const double scale = chainPolarity(p) * kPeakLevel / std::abs(table[peakAt]);
+    // The chain is wired in phase: a minimum-phase response of a positive
+    // gain starts with a positive main lobe. Inverting a table here would
+    // make it cancel against its neighbours in the engine's blends, so a
+    // negative lobe is a fault of the model, not something to fix up.
+    if (table[peakAt] <= 0.0)
+        throw std::runtime_error("response main lobe is negative");
+    const double scale = kPeakLevel / table[peakAt];
     for (double& x : table) {
         x *= scale;
         // The room decay is never silent; keep an exact zero from appearing.
