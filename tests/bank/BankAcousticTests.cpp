@@ -135,21 +135,32 @@ TEST(BankAcoustics, DynamicFiftySevenHasTheStrongerPresenceRise)
 
 TEST(BankAcoustics, ClosedBacksCarryTheirBoxBump)
 {
-    // A sealed box puts a resonance bump at 100–160 Hz. Against the 300 Hz –
-    // 3 kHz level: typically 3 dB or more above it, and never far below it,
-    // whatever the microphone and placement.
-    for (const int c : {kTwelveTwoCabinet, kClosedTenInchCabinet}) {
+    // A sealed box puts a resonance bump at 100–160 Hz; an open back loses
+    // that range to its rear wave. Measured as the 100–160 Hz level against
+    // the 300 Hz – 3 kHz level, each closed back stands above the open back of
+    // the same cone size at every microphone and placement, typically by
+    // 2 dB or more, and typically sits 2 dB or more above its own mids.
+    struct Pair {
+        int closed, open;
+    };
+    constexpr Pair kPairs[] = {{kTwelveTwoCabinet, kOpenTwelveCabinet}, {kClosedTenInchCabinet, kOpenTenInchCabinet}};
+    for (const Pair& pair : kPairs) {
         std::vector<double> bumps;
-        forEachTable([&bumps, c](int c2, int fam, int m, int a, int k) {
-            if (c2 != c)
+        std::vector<double> margins;
+        forEachTable([&](int c, int fam, int m, int a, int k) {
+            if (c != pair.closed)
                 return;
-            const double bump = relative(bands(c, fam, m, a, k), 100.0, 160.0, 300.0, 3000.0);
+            const double bump = relative(bands(pair.closed, fam, m, a, k), 100.0, 160.0, 300.0, 3000.0);
+            const double open = relative(bands(pair.open, fam, m, a, k), 100.0, 160.0, 300.0, 3000.0);
             bumps.push_back(bump);
-            EXPECT_GE(bump, -3.0) << cabinetName(c) << ", " << microphoneName(m) << ", axis " << a << ", family "
-                                  << fam << ", k " << k;
+            margins.push_back(bump - open);
+            EXPECT_GE(bump, open) << cabinetName(pair.closed) << " vs " << cabinetName(pair.open) << ", "
+                                  << microphoneName(m) << ", axis " << a << ", family " << fam << ", k " << k;
         });
         std::nth_element(bumps.begin(), bumps.begin() + bumps.size() / 2, bumps.end());
-        EXPECT_GE(bumps[bumps.size() / 2], 3.0) << cabinetName(c);
+        std::nth_element(margins.begin(), margins.begin() + margins.size() / 2, margins.end());
+        EXPECT_GE(bumps[bumps.size() / 2], 2.0) << cabinetName(pair.closed);
+        EXPECT_GE(margins[margins.size() / 2], 2.0) << cabinetName(pair.closed) << " vs " << cabinetName(pair.open);
     }
 }
 
@@ -298,7 +309,8 @@ TEST(BankAcoustics, NoTwoCabinetsAlike)
     // 5 kHz between two cabinets under the same microphone and placement.
     // About 1 dB is where a broad change of timbre becomes just audible;
     // measured guitar cabinets differ by several decibels. Every pair must
-    // stay 2.5 dB apart at every setting, and 3 dB apart on average.
+    // stay 1.75 dB apart even at the setting where they come closest, and
+    // 2.5 dB apart on average over all settings.
     const auto difference = [](const Bands& x, const Bands& y) {
         double mean = 0.0;
         int count = 0;
@@ -326,9 +338,9 @@ TEST(BankAcoustics, NoTwoCabinetsAlike)
                 const double d = difference(bands(c1, fam, m, a, k), bands(c2, fam, m, a, k));
                 total += d;
                 ++settings;
-                EXPECT_GE(d, 2.5) << cabinetName(c1) << " vs " << cabinetName(c2) << ", " << microphoneName(m)
+                EXPECT_GE(d, 1.75) << cabinetName(c1) << " vs " << cabinetName(c2) << ", " << microphoneName(m)
                                   << ", axis " << a << ", family " << fam << ", k " << k;
             });
-            EXPECT_GE(total / settings, 3.0) << cabinetName(c1) << " vs " << cabinetName(c2);
+            EXPECT_GE(total / settings, 2.5) << cabinetName(c1) << " vs " << cabinetName(c2);
         }
 }

@@ -11,16 +11,17 @@ namespace {
 using Complex = std::complex<double>;
 
 // Cabinets in menu order, each voiced after the speaker type it stands for.
-// Closed backs put a box resonance of 100–150 Hz (Qtc 1.5–1.6, a 4 dB bump)
+// Closed backs put a box resonance of 100–150 Hz (Qtc 1.9, a 5.5 dB bump)
 // on a 12 dB/octave low cut; open backs keep the driver's own, looser
 // resonance and lose bass to the rear wave. The cone's voice lies in its
 // break-up region (moderate peaks and dips, Q 2–5); above it the response
 // falls steeply, the smaller cones reaching higher.
 constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
-    // Closed 2 x 12, British-voiced: a firm box bump near 110 Hz, warm low
-    // mids and a broad, strong upper-mid bark.
-    {"Black Tolex (2 x 12)", 2, 0.13, false, 108.0, 1.5, 0.0, 5800.0, 0.75, 9000.0, 0.0,
-     {{{300.0, 1.5, 0.8}, {900.0, -2.0, 1.0}, {2400.0, 6.0, 1.0}, {1500.0, 0.5, 2.0}}},
+    // Closed 2 x 12, British-voiced: a firm box bump near 110 Hz, tight
+    // above it, and a broad, strong upper-mid bark.
+    {"Black Tolex (2 x 12)", 2, 0.13, false, 110.0, 1.9, 0.0, 5800.0, 0.75, 9000.0, 0.0,
+     {2500.0, 8.0, 0.5},
+     {{{330.0, -2.0, 0.9}, {900.0, -2.0, 1.0}, {2400.0, 3.0, 1.0}, {1500.0, 0.5, 2.0}}},
      {{{2600.0, 3.0, 3.0}, {3300.0, -4.0, 4.0}, {4000.0, 3.0, 3.0}, {4700.0, -3.0, 4.0}}},
      {5300.0, 2.5, 3.0},
      {{{6600.0, -5.0, 4.0}, {8600.0, -4.0, 3.5}}},
@@ -28,7 +29,8 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
     // Open-back 1 x 12 combo, American-voiced: loose bass, deeply scooped
     // mids, a glassy presence peak near 3 kHz and the widest top of the 12-inch cones.
     {"Red Tolex (1 x 12)", 1, 0.13, true, 85.0, 1.0, 0.45, 6400.0, 0.8, 10000.0, 0.0,
-     {{{160.0, -1.0, 1.0}, {450.0, -6.0, 0.6}, {1600.0, 1.5, 2.0}, {3300.0, 6.0, 1.2}}},
+     {2800.0, 5.0, 0.5},
+     {{{160.0, -1.0, 1.0}, {450.0, -5.0, 0.6}, {1600.0, 1.5, 2.0}, {3300.0, 3.0, 1.0}}},
      {{{2300.0, -3.0, 4.0}, {3700.0, 2.0, 4.0}, {4400.0, -3.0, 4.0}, {5200.0, 3.0, 3.0}}},
      {5800.0, 3.0, 3.0},
      {{{7300.0, -4.0, 4.0}, {9400.0, -3.5, 3.5}}},
@@ -36,15 +38,17 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
     // Open-back 1 x 10, tweed-voiced: a light but resonant low end, a strong
     // honk near 900 Hz and a bright, jangly upper range.
     {"Blonde Vintage (1 x 10)", 1, 0.105, true, 112.0, 1.3, 0.36, 6800.0, 0.85, 10500.0, 0.0,
-     {{{200.0, -1.0, 1.0}, {900.0, 7.0, 1.0}, {2000.0, -2.0, 1.5}, {3500.0, 3.0, 1.5}}},
+     {3000.0, 7.0, 0.5},
+     {{{200.0, -1.0, 1.0}, {900.0, 6.0, 1.0}, {2000.0, -2.0, 1.5}, {3500.0, 2.0, 1.5}}},
      {{{3000.0, 3.0, 3.0}, {3900.0, -4.0, 4.0}, {4600.0, 4.0, 3.0}, {5400.0, -2.5, 4.0}}},
      {6000.0, 3.0, 3.0},
      {{{7800.0, -4.0, 4.0}, {10000.0, -3.0, 3.5}}},
      0.30, 0.18, 0.0},
     // Closed 1 x 10 with a heavy cone in a small box: a strong punch near
-    // 145 Hz, thick low mids and mids and the darkest top of the five.
-    {"Iron Grill (1 x 10)", 1, 0.105, false, 145.0, 1.8, 0.0, 5200.0, 0.9, 8000.0, 0.0,
-     {{{400.0, 2.0, 0.9}, {1000.0, 3.5, 0.8}, {3000.0, -5.0, 0.9}, {700.0, 1.0, 1.5}}},
+    // 140 Hz, forward mids around 1 kHz and the darkest top of the five.
+    {"Iron Grill (1 x 10)", 1, 0.105, false, 135.0, 1.9, 0.0, 5200.0, 0.9, 8000.0, 0.0,
+     {2300.0, 6.5, 0.5},
+     {{{380.0, -3.0, 0.9}, {1100.0, 3.0, 1.0}, {3000.0, -3.0, 1.0}, {700.0, -1.0, 1.5}}},
      {{{2100.0, 2.5, 3.0}, {2800.0, 3.0, 3.0}, {3500.0, -4.0, 3.5}, {4200.0, 2.0, 3.0}}},
      {4700.0, 2.0, 3.0},
      {{{6000.0, -5.0, 4.0}, {7700.0, -4.0, 3.5}}},
@@ -52,7 +56,8 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
     // Open-back 1 x 8 with a cloth grille: thin below 170 Hz, boxy and nasal
     // around 1.6 kHz, soft upper mids and top behind the cloth.
     {"Cloth Grill (1 x 8)", 1, 0.082, true, 170.0, 1.1, 0.28, 7000.0, 0.85, 11000.0, -4.0,
-     {{{350.0, 1.0, 1.2}, {1600.0, 8.0, 1.4}, {3000.0, -4.0, 1.2}, {700.0, -4.0, 1.0}}},
+     {3000.0, 6.5, 0.5},
+     {{{350.0, 0.0, 1.2}, {1600.0, 5.0, 1.4}, {3000.0, -3.0, 1.2}, {700.0, -4.0, 1.0}}},
      {{{3200.0, -4.0, 3.5}, {4000.0, 3.0, 3.0}, {4800.0, -2.0, 4.0}, {5600.0, 2.0, 3.0}}},
      {6400.0, 2.5, 3.0},
      {{{8200.0, -4.0, 4.0}, {10500.0, -3.0, 3.5}}},
@@ -72,7 +77,7 @@ constexpr std::array<Microphone, 4> kMicrophones = {{
     {"Condenser 1", 0.5, 25.0, 0.7, {11000.0, 3.0, 0.9}, {4000.0, 0.5, 1.0}, 21000.0, 0.8, 6500.0, -4.0, 3.0},
     // Figure-8 ribbon: warm (a broad, shallow dip over the upper mids), falling
     // gently above 8–10 kHz, open rather than muffled; its rear lobe hears the room.
-    {"Ribbon 1", 0.0, 25.0, 0.7, {5500.0, -2.0, 0.5}, {16000.0, -1.0, 1.0}, 12000.0, 0.55, 5000.0, -2.0, 3.0},
+    {"Ribbon 1", 0.0, 110.0, 0.6, {7000.0, -2.0, 0.7}, {16000.0, -1.0, 1.0}, 12000.0, 0.55, 5000.0, -2.0, 3.0},
 }};
 
 // How strongly the radial position shapes the sound on the grille and at a
@@ -83,7 +88,7 @@ constexpr std::array<double, 2> kRadialInfluence = {1.0, 0.4};
 // low-mid weight at the edge, dB.
 constexpr double kEdgeShelfDb = -13.0;
 constexpr double kEdgeShelfHz = 1900.0;
-constexpr double kEdgeLowMidDb = 2.5;
+constexpr double kEdgeLowMidDb = 0.0;
 // Share of the break-up peaks that the cone edge still carries.
 constexpr double kEdgeBreakupLoss = 0.4;
 // How far the cone edge lies from the centre, as a share of the cone radius.
@@ -197,6 +202,7 @@ double directMagnitude(const Placement& p, double hz)
                              * std::exp(Complex(0.0, -omega * cab.rearPath / kSpeedOfSound));
         h *= 1.0 - rear;
     }
+    h *= peaking(hz, cab.rise);
     for (const Peak& peak : cab.voicing)
         h *= peaking(hz, peak);
     for (const Peak& peak : cab.breakup)

@@ -39,7 +39,8 @@ struct SpeakerCabinet {
     double topQ;                 // its quality factor
     double steepHz;              // corner of the further second-order fall above the break-up, Hz
     double grilleDb;             // grille cloth: first-order loss above 3.5 kHz, dB (0: acoustically open)
-    std::array<Peak, 4> voicing; // the cone's character below its break-up: body, mid hump or scoop, upper mids
+    Peak rise;                   // broad rise of the cone towards its upper mids (Q about 0.5)
+    std::array<Peak, 4> voicing; // the cone's character on top of it: body, mid hump or scoop, upper mids
     std::array<Peak, 4> breakup; // cone break-up peaks and dips, 2–5 kHz (at the dust cap)
     Peak dustCap;                // dust-cap resonance, heard only near the centre
     std::array<Peak, 2> topDips; // moderate break-up dips above the usable range

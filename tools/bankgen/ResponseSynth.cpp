@@ -7,6 +7,7 @@
 #include <complex>
 #include <numbers>
 #include <stdexcept>
+#include <string>
 
 namespace {
 using Complex = std::complex<double>;
@@ -84,7 +85,10 @@ std::vector<double> ResponseSynth::build(const Placement& p, int length) const
     // make it cancel against its neighbours in the engine's blends, so a
     // negative lobe is a fault of the model, not something to fix up.
     if (table[peakAt] <= 0.0)
-        throw std::runtime_error("response main lobe is negative");
+        throw std::runtime_error("response main lobe is negative: cabinet " + std::to_string(p.cabinet) +
+                                 ", microphone " + std::to_string(p.microphone) + ", axis " +
+                                 std::to_string(p.axis) + ", radial " + std::to_string(p.radial) +
+                                 ", distance " + std::to_string(p.distance));
     const double scale = kPeakLevel / table[peakAt];
     for (double& x : table) {
         x *= scale;
