@@ -11,7 +11,7 @@ namespace {
 using Complex = std::complex<double>;
 
 // Cabinets in menu order, each voiced after the speaker type it stands for.
-// Closed backs put a box resonance of 100–150 Hz (Qtc 1.9, a 5.5 dB bump)
+// Closed backs put a box resonance of 110–135 Hz (Qtc 1.9, a 6 dB bump)
 // on a 12 dB/octave low cut; open backs keep the driver's own, looser
 // resonance and lose bass to the rear wave. The cone's voice lies in its
 // break-up region (moderate peaks and dips, Q 2–5); above it the response
@@ -26,7 +26,7 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
      {5300.0, 2.5, 3.0},
      {{{6600.0, -5.0, 4.0}, {8600.0, -4.0, 3.5}}},
      0.33, 0.20, 0.33},
-    // Open-back 1 x 12 combo, American-voiced: loose bass, deeply scooped
+    // Open-back 1 x 12 combo, American-voiced: loose bass, scooped
     // mids, a glassy presence peak near 3 kHz and the widest top of the 12-inch cones.
     {"Red Tolex (1 x 12)", 1, 0.13, true, 85.0, 1.0, 0.45, 6400.0, 0.8, 10000.0, 0.0,
      {2800.0, 5.0, 0.5},
@@ -57,7 +57,7 @@ constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
     // around 1.6 kHz, soft upper mids and top behind the cloth.
     {"Cloth Grill (1 x 8)", 1, 0.082, true, 170.0, 1.1, 0.28, 7000.0, 0.85, 11000.0, -4.0,
      {3000.0, 6.5, 0.5},
-     {{{350.0, 0.0, 1.2}, {1600.0, 5.0, 1.4}, {3000.0, -3.0, 1.2}, {700.0, -4.0, 1.0}}},
+     {{{250.0, -1.5, 1.0}, {1600.0, 5.0, 1.4}, {3000.0, -3.0, 1.2}, {700.0, -4.0, 1.0}}},
      {{{3200.0, -4.0, 3.5}, {4000.0, 3.0, 3.0}, {4800.0, -2.0, 4.0}, {5600.0, 2.0, 3.0}}},
      {6400.0, 2.5, 3.0},
      {{{8200.0, -4.0, 4.0}, {10500.0, -3.0, 3.5}}},
@@ -75,8 +75,9 @@ constexpr std::array<Microphone, 4> kMicrophones = {{
     // Large-diaphragm condenser: flat, a small lift near 11 kHz, the widest
     // top, more room.
     {"Condenser 1", 0.5, 25.0, 0.7, {11000.0, 3.0, 0.9}, {4000.0, 0.5, 1.0}, 21000.0, 0.8, 6500.0, -4.0, 3.0},
-    // Figure-8 ribbon: warm (a broad, shallow dip over the upper mids), falling
-    // gently above 8–10 kHz, open rather than muffled; its rear lobe hears the room.
+    // Figure-8 ribbon: warm (a shallow dip above 5 kHz), falling gently above
+    // 8–10 kHz, open rather than muffled; its own low roll-off near 110 Hz
+    // tames the strongest proximity bass of the four; its rear lobe hears the room.
     {"Ribbon 1", 0.0, 110.0, 0.6, {7000.0, -2.0, 0.7}, {16000.0, -1.0, 1.0}, 12000.0, 0.55, 5000.0, -2.0, 3.0},
 }};
 
