@@ -41,7 +41,7 @@ struct SpeakerCabinet {
     double grilleDb;             // grille cloth: first-order loss above 3.5 kHz, dB (0: acoustically open)
     Peak rise;                   // broad rise of the cone towards its upper mids (Q about 0.5)
     std::array<Peak, 4> voicing; // the cone's character on top of it: body, mid hump or scoop, upper mids
-    std::array<Peak, 4> breakup; // cone break-up peaks and dips, 2–5 kHz (at the dust cap)
+    std::array<Peak, 4> breakup; // cone break-up peaks and dips, 2–6 kHz (at the dust cap)
     Peak dustCap;                // dust-cap resonance, heard only near the centre
     std::array<Peak, 2> topDips; // moderate break-up dips above the usable range
     double height;               // speaker centre above the floor, m
