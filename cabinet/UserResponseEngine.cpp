@@ -37,7 +37,7 @@ void UserResponseEngine::loadUserResponse(const char* path)
     for (auto& channel : channelResponse)
         std::fill(channel.begin(), channel.end(), 0.0);
 
-    if (path != nullptr && std::strcmp(path, kNoResponse) != 0) {
+    if (path != nullptr && path[0] != '\0' && std::strcmp(path, kNoResponse) != 0) {
         const int length = copySamples(path) ? int(std::min<std::int64_t>(wav.storedFrames, maxLength)) : 0;
         if (length > 0)
             taper(length);

@@ -42,7 +42,7 @@ public:
     // convolver size for it. The shell reloads the current path afterwards.
     void setSampleRate(float rate);
 
-    // Reads the file at `path` ("empty" or nullptr: no response) and loads the
+    // Reads the file at `path` ("empty", "" or nullptr: no response) and loads the
     // prepared response into the convolvers of the current size. A file that
     // cannot be used leaves a silent response; nothing is reported.
     void loadUserResponse(const char* path);

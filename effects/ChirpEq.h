@@ -7,7 +7,8 @@
 // whose unit delays are stretched to K = fs / 2 / cutoff samples, so its
 // response repeats K times across the band. Each stretched delay is an
 // integer ring lag of D - 1 samples followed by a one-sample allpass for the
-// fractional rest.
+// fractional rest. Below K = 1.5 (D = 0) the allpass alone carries the whole
+// stretched delay, without a lag.
 //
 // Threads: setters and reset() while processing is stopped; process() and
 // filter() on the audio thread.
@@ -44,5 +45,9 @@ public:
     double a1 = 0.0;                       // feedback on y delayed by K
     double a2 = 0.0;                       // feedback on y delayed by 2K
     float stretch = 44100.0f * 0.5f / 5500.0f; // K, samples per stretched delay
-    int intDelay = 3;                      // D = round(K) - 1
+    int intDelay = 3;                      // D = round(K) - 1, at least 0
+
+private:
+    double filterLagged(double in) noexcept; // D >= 1
+    double filterShort(double in) noexcept;  // D = 0
 };

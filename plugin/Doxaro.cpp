@@ -110,6 +110,13 @@ bool Doxaro::getProductString(char* text)
     return true;
 }
 
+vst::VstIntPtr Doxaro::vendorSpecific(vst::VstInt32 index, vst::VstIntPtr value, void* ptr, float)
+{
+    if (index != filecmd::kFileCommandTag)
+        return 0;
+    return fileCommands.run(std::int64_t(value), ptr);
+}
+
 // ---- Processing state ----
 
 void Doxaro::setSampleRate(float rate)

@@ -19,6 +19,7 @@
 #include "effects/NoiseGate.h"
 #include "effects/Spring.h"
 #include "effects/Tremolo.h"
+#include "plugin/FileCommands.h"
 #include "plugin/Parameters.h"
 #include "plugin/ProgramRecord.h"
 #include "vst/AudioEffectX.h"
@@ -92,7 +93,7 @@ public:
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
-    // The current program's user impulse-response path ("empty" for none):
+    // The current program's user impulse-response path ("empty" or "" for none):
     // stored in the program and loaded at once. A path that does not fit the
     // program's 259-character field is refused (answers false, nothing
     // changes): cutting it would name a different file.
@@ -125,6 +126,9 @@ public:
     bool getProductString(char* text) override;
     vst::VstInt32 getVendorVersion() override { return kVendorVersion; }
     vst::VstInt32 canDo(const char*) override { return 0; }
+    // Preset, bank and response-file commands from a host
+    // (plugin/FileCommandProtocol.h). Host user-interface thread.
+    vst::VstIntPtr vendorSpecific(vst::VstInt32 index, vst::VstIntPtr value, void* ptr, float opt) override;
 
     // ---- Read-outs (any thread, lock-free) ----
     Switches switches() const;
@@ -134,6 +138,8 @@ public:
     // The cabinet engine's settings, for inspection on the parameter side
     // while no writer runs (the audio thread never reads them).
     const CabinetEngine& cabinetEngine() const { return cabinet; }
+    // The user response engine, for inspection while no writer runs.
+    const UserResponseEngine& userResponseEngine() const { return userResponse; }
     // The tempo the tremolo syncs to, BPM: the host's last usable tempo.
     double tremoloTempo() const { return tremolo.tempo(); }
 
@@ -207,4 +213,5 @@ private:
     ClipIndicator clip;             // lit for half a second after an output over while the limiter is off
 
     std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
+    FileCommands fileCommands{*this}; // file commands that hosts send as vendor-specific calls
 };

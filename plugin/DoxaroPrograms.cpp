@@ -37,7 +37,7 @@ void Doxaro::refreshProgramFlags()
 {
     const ProgramRecord& record = currentRecord();
     meterOn = record.meterFlag == 1;
-    userResponseOn = std::strcmp(record.irPath, kNoResponsePath) != 0;
+    userResponseOn = namesResponseFile(record.irPath);
 }
 
 void Doxaro::reloadUserResponse()
@@ -72,7 +72,7 @@ bool Doxaro::getProgramNameIndexed(vst::VstInt32, vst::VstInt32 index, char* tex
 
 bool Doxaro::setResponsePath(const char* path)
 {
-    if (path == nullptr)
+    if (path == nullptr || path[0] == '\0')
         path = kNoResponsePath;
     if (std::strlen(path) > std::size_t(ProgramRecord::kPathSize - 1))
         return false;

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "plugin/Parameters.h"
 
@@ -37,6 +38,13 @@ constexpr char kProgramMagic[6] = {'P', 'D', 'X', 'V', '1', 0};
 constexpr char kBankMagic[6] = {'B', 'D', 'X', 'V', '1', 0};
 constexpr std::int16_t kFormatVersion = 1;
 constexpr char kNoResponsePath[] = "empty"; // irPath value meaning "no user impulse response"
+
+// True when an irPath names a response file: neither "empty" nor the empty
+// string (a record whose path area is all zeros, as some tools write it).
+inline bool namesResponseFile(const char* irPath)
+{
+    return irPath != nullptr && irPath[0] != '\0' && std::strcmp(irPath, kNoResponsePath) != 0;
+}
 
 // The byte layout is the format: any change here breaks saved projects and files.
 static_assert(std::endian::native == std::endian::little, "the record layout is little-endian");

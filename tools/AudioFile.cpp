@@ -27,6 +27,20 @@ std::string lowerExtension(const std::string& path)
     return extension;
 }
 
+// What every container needs: at least one channel and a sample rate a file header can hold.
+bool checkShape(const std::string& path, int channels, double sampleRate, std::string& error)
+{
+    if (channels <= 0) {
+        error = "nothing to write to '" + path + "'";
+        return false;
+    }
+    if (!(sampleRate >= 1.0 && sampleRate <= std::numeric_limits<int>::max())) {
+        error = "invalid sample rate for '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 #if SELVARINE_HAVE_SNDFILE
@@ -101,8 +115,11 @@ bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& er
     return true;
 }
 
-bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
-                    std::string* note)
+namespace {
+
+// The libsndfile description of a file to write, or false with `error`.
+bool formatFor(const std::string& path, int channels, double sampleRate, SampleEncoding encoding, SF_INFO& info,
+               std::string& error, std::string* note)
 {
     const int container = containerForPath(path);
     if (container == 0) {
@@ -110,18 +127,12 @@ bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEn
                 "' from its extension (use .wav, .aif, .aiff, .flac, .ogg, .caf, .au, .w64 or .rf64)";
         return false;
     }
-    if (buffer.numChannels() <= 0) {
-        error = "nothing to write to '" + path + "'";
+    if (!checkShape(path, channels, sampleRate, error))
         return false;
-    }
-    if (!(buffer.sampleRate >= 1.0 && buffer.sampleRate <= std::numeric_limits<int>::max())) {
-        error = "invalid sample rate for '" + path + "'";
-        return false;
-    }
 
-    SF_INFO info{};
-    info.channels = buffer.numChannels();
-    info.samplerate = static_cast<int>(buffer.sampleRate + 0.5);
+    info = SF_INFO{};
+    info.channels = channels;
+    info.samplerate = static_cast<int>(sampleRate + 0.5);
     if (container == SF_FORMAT_OGG)
         info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; // a lossy container has a single encoding
     else
@@ -136,6 +147,24 @@ bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEn
         error = "libsndfile cannot write this sample rate, channel count or encoding to '" + path + "'";
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool canWriteAudioFormat(const std::string& path, int channels, double sampleRate, SampleEncoding encoding,
+                         std::string& error)
+{
+    SF_INFO info{};
+    return formatFor(path, channels, sampleRate, encoding, info, error, nullptr);
+}
+
+bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
+                    std::string* note)
+{
+    SF_INFO info{};
+    if (!formatFor(path, buffer.numChannels(), buffer.sampleRate, encoding, info, error, note))
+        return false;
 
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) {
@@ -169,18 +198,29 @@ bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& er
     return readWavFile(path, buffer, error);
 }
 
+bool canWriteAudioFormat(const std::string& path, int channels, double sampleRate, SampleEncoding /*every encoding fits*/,
+                         std::string& error)
+{
+    const std::string extension = lowerExtension(path);
+    if (extension != "wav" && extension != "wave") {
+        constexpr const char* kOtherContainers[] = {"aif", "aiff", "aifc", "flac", "ogg", "caf", "au", "snd", "w64", "rf64"};
+        if (std::find(std::begin(kOtherContainers), std::end(kOtherContainers), extension) != std::end(kOtherContainers))
+            error = "cannot write '" + path + "': this build writes WAV files only (use .wav)";
+        else
+            error = "cannot tell the audio format of '" + path + "' from its extension (use .wav)";
+        return false;
+    }
+    if (!checkShape(path, channels, sampleRate, error))
+        return false;
+    return true;
+}
+
 bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
                     std::string* /*note: every encoding fits a WAV file*/)
 {
-    const std::string extension = lowerExtension(path);
-    if (extension == "wav" || extension == "wave")
-        return writeWavFile(path, buffer, encoding, error);
-    constexpr const char* kOtherContainers[] = {"aif", "aiff", "aifc", "flac", "ogg", "caf", "au", "snd", "w64", "rf64"};
-    if (std::find(std::begin(kOtherContainers), std::end(kOtherContainers), extension) != std::end(kOtherContainers))
-        error = "cannot write '" + path + "': this build writes WAV files only (use .wav)";
-    else
-        error = "cannot tell the audio format of '" + path + "' from its extension (use .wav)";
-    return false;
+    if (!canWriteAudioFormat(path, std::max(buffer.numChannels(), 1), std::max(buffer.sampleRate, 1.0), encoding, error))
+        return false;
+    return writeWavFile(path, buffer, encoding, error);
 }
 
 #endif

@@ -37,4 +37,11 @@ bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& er
 bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
                     std::string* note = nullptr);
 
+// Whether writeAudioFile() knows the container that `path`'s extension names
+// and can hold `channels` channels at `sampleRate` in `encoding` (or its
+// fallback), without touching the file system. Fills `error` as the writer
+// would when not.
+bool canWriteAudioFormat(const std::string& path, int channels, double sampleRate, SampleEncoding encoding,
+                         std::string& error);
+
 } // namespace host

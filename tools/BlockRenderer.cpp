@@ -76,6 +76,8 @@ AudioBuffer run(PluginInstance& plugin, const AudioBuffer& input, const RenderSe
                                                    static_cast<std::ptrdiff_t>(done));
         }
         done += frames;
+        if (settings.progress)
+            settings.progress(done, totalFrames);
     }
     return output;
 }

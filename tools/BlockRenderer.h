@@ -7,6 +7,7 @@
 #include "tools/AudioFile.h"
 #include "tools/PluginInstance.h"
 
+#include <functional>
 #include <vector>
 
 namespace host {
@@ -16,6 +17,7 @@ struct RenderSettings {
     bool doublePrecision = false;      // processDoubleReplacing instead of processReplacing
     bool inPlace = false;              // outputs share the input buffers
     std::size_t tailFrames = 0;        // silent frames appended to the input
+    std::function<void(std::size_t done, std::size_t total)> progress; // after each call, if set
 };
 
 // Processes `input` (any channel count; input channel c feeds plug-in input c,

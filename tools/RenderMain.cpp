@@ -3,13 +3,19 @@
 // through it and writes the result, or reports what the plug-in exposes.
 //
 // Host sequence: entry, effOpen, effSetSampleRate, effSetBlockSize, state chunk,
-// program, parameters, effMainsChanged(1), process, effMainsChanged(0), effClose.
+// bank file, program, preset file, parameters, impulse response,
+// effMainsChanged(1), process, effMainsChanged(0), effClose. A batch does the
+// same with one instance per file.
 
 #include "tools/AudioFile.h"
-#include "tools/BlockRenderer.h"
+#include "tools/BatchRunner.h"
+#include "tools/OutputCheck.h"
+#include "tools/PluginFileCommands.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
+#include "tools/ProgressDisplay.h"
 #include "tools/RenderOptions.h"
+#include "tools/RenderSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +42,7 @@ constexpr const char* kPluginFileName = "OrvandelSelvarine.so";
 
 constexpr int kExitFailure = 1; // any error: bad options, files, plug-in or names
 constexpr int kExitUsage = 2;   // the command line itself is malformed
+constexpr int kOutputChannels = 2; // what the output check assumes; the plug-in's outputs decide when writing
 
 // The plug-in that goes with this tool: the one in the same folder (a copied
 // or installed pair), else the one of the build tree the tool was built in.
@@ -157,27 +164,6 @@ bool writeFile(const std::string& path, const std::vector<char>& bytes, std::str
     return true;
 }
 
-// Picks the program named by --program: an index when the text is all digits,
-// otherwise an exact program name.
-bool resolveProgram(const host::PluginInstance& plugin, const std::string& text, int& index, std::string& error)
-{
-    if (std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        if (text.size() > 9 || std::stoi(text) >= plugin.numPrograms()) {
-            error = "program " + text + " does not exist (the plug-in has " + std::to_string(plugin.numPrograms()) +
-                    " programs, 0 to " + std::to_string(plugin.numPrograms() - 1) + ")";
-            return false;
-        }
-        index = std::stoi(text);
-        return true;
-    }
-    index = plugin.findProgram(text);
-    if (index < 0) {
-        error = "no program is named \"" + text + "\" (see --list-programs)";
-        return false;
-    }
-    return true;
-}
-
 int fail(const std::string& message, int code = kExitFailure)
 {
     std::fprintf(stderr, "selvarine-render: %s\n", message.c_str());
@@ -197,13 +183,23 @@ int run(int argc, char** argv)
 
     // Input first: a missing file is reported before the plug-in is loaded.
     host::AudioBuffer input;
-    if (options.renders()) {
+    if (!options.input.empty()) {
         if (!host::readAudioFile(options.input, input, error))
             return fail(error);
         if (input.numChannels() > 2)
             return fail("'" + options.input + "' has " + std::to_string(input.numChannels()) +
                         " channels; only mono and stereo files can be processed");
     }
+    const double sampleRate = options.sampleRate.value_or(options.input.empty() ? 44100.0 : input.sampleRate);
+
+    // Every output is checked before anything is processed.
+    if (!options.input.empty() &&
+        !host::checkOutputFile(options.output, kOutputChannels, sampleRate, options.encoding, error))
+        return fail(error);
+    if (options.batch() &&
+        !host::checkBatchOutputs(options.inputs, options.outDir, kOutputChannels, sampleRate, options.encoding, error))
+        return fail(error);
+
     std::vector<char> chunkIn;
     if (!options.chunkIn.empty() && !readFile(options.chunkIn, chunkIn, error))
         return fail(error);
@@ -213,38 +209,12 @@ int run(int argc, char** argv)
     if (!library.load(pluginPath))
         return fail(library.error());
 
-    const double sampleRate = options.sampleRate.value_or(options.renders() ? input.sampleRate : 44100.0);
-    host::HostSettings settings;
-    settings.tempo = options.tempo;
-    settings.sampleRate = sampleRate;
-    auto plugin = host::PluginInstance::create(library, settings, error);
+    // One instance takes the state first, so that a broken chunk, preset,
+    // bank or response file is reported before any audio is processed; it
+    // answers the queries, writes the state files and renders a single file.
+    auto plugin = host::createConfiguredInstance(library, options, chunkIn, sampleRate, error);
     if (!plugin)
         return fail(error);
-
-    plugin->dispatch(vst::effOpen);
-    plugin->setSampleRate(sampleRate);
-    plugin->setBlockSize(options.blockSize);
-
-    if (!options.chunkIn.empty()) {
-        if (!(plugin->effect().flags & vst::effFlagsProgramChunks))
-            return fail("the plug-in does not take state chunks");
-        if (!plugin->setChunk(chunkIn, options.singleProgramChunk))
-            return fail("the plug-in rejected the chunk in '" + options.chunkIn + "' (" +
-                        std::to_string(chunkIn.size()) + " bytes" +
-                        (options.singleProgramChunk ? ", single program" : ", whole bank") + ")");
-    }
-    if (options.program) {
-        int index = 0;
-        if (!resolveProgram(*plugin, *options.program, index, error))
-            return fail(error);
-        plugin->setProgram(index);
-    }
-    for (const host::ParameterSetting& setting : options.settings) {
-        const int index = plugin->findParameter(setting.name);
-        if (index < 0)
-            return fail("no parameter is named \"" + setting.name + "\" (see --list-params)");
-        plugin->setParameter(index, setting.value);
-    }
 
     if (options.showInfo)
         printInfo(*plugin, pluginPath, library.entryName());
@@ -259,40 +229,48 @@ int run(int argc, char** argv)
         if (!writeFile(options.chunkOut, chunk, error))
             return fail(error);
     }
+    if (!options.presetOut.empty() &&
+        !host::sendFileCommand(*plugin, filecmd::SavePreset, options.presetOut, error))
+        return fail(error);
+    if (!options.bankOut.empty() && !host::sendFileCommand(*plugin, filecmd::SaveBank, options.bankOut, error))
+        return fail(error);
     if (!options.renders())
         return 0;
 
-    if (plugin->numOutputs() < 1)
-        return fail("the plug-in has no audio outputs");
-    const vst::AEffect& effect = plugin->effect();
-    if (options.doublePrecision ? !plugin->canDouble() || !effect.processDoubleReplacing
-                                : !plugin->canReplacing() || !effect.processReplacing)
-        return fail(options.doublePrecision ? "the plug-in cannot process 64-bit audio"
-                                            : "the plug-in cannot process 32-bit audio in replacing mode");
+    const bool showProgress = !options.quiet && host::ProgressDisplay::standardErrorIsTerminal();
+    if (!options.batch()) {
+        host::ProgressDisplay display(stderr, showProgress, 1);
+        input.sampleRate = sampleRate;
+        const std::string name = std::filesystem::path(options.input).filename().string();
+        const bool ok = host::renderToFile(*plugin, input, options, options.output, name, display, error);
+        display.close();
+        return ok ? 0 : fail(error);
+    }
 
-    input.sampleRate = sampleRate;
-    host::RenderSettings render;
-    render.blockSizes = {options.blockSize};
-    render.doublePrecision = options.doublePrecision;
-    render.tailFrames = static_cast<std::size_t>(std::llround(options.tailSeconds * sampleRate));
-
-    plugin->setMains(true);
-    const host::AudioBuffer output = host::renderThrough(*plugin, input, render);
-    plugin->setMains(false);
-    plugin->close();
-
-    std::size_t nonFinite = 0;
-    for (const auto& channel : output.channels)
-        nonFinite += static_cast<std::size_t>(
-            std::count_if(channel.begin(), channel.end(), [](double x) { return !std::isfinite(x); }));
-    if (nonFinite > 0)
-        std::fprintf(stderr, "selvarine-render: warning: the plug-in produced %zu non-finite samples\n", nonFinite);
-
-    std::string note;
-    if (!host::writeAudioFile(options.output, output, options.encoding, error, &note))
-        return fail(error);
-    if (!note.empty())
-        std::fprintf(stderr, "selvarine-render: note: %s\n", note.c_str());
+    // A batch: one instance per file, on as many threads as asked for.
+    plugin.reset();
+    const std::size_t count = options.inputs.size();
+    host::ProgressDisplay display(stderr, showProgress, static_cast<int>(count));
+    const int workers = options.jobs > 0 ? options.jobs : host::defaultWorkerCount();
+    const std::size_t failed = host::runJobs(count, workers, [&](std::size_t index) {
+        const std::string& in = options.inputs[index];
+        std::string jobError;
+        bool ok = false;
+        try {
+            ok = host::renderBatchFile(library, options, chunkIn, in, host::batchOutputPath(in, options.outDir),
+                                       display, jobError);
+        } catch (const std::exception& e) {
+            jobError = std::string("unexpected error: ") + e.what();
+        }
+        if (!ok)
+            display.message("selvarine-render: " + in + ": " + jobError);
+        return ok;
+    });
+    display.close();
+    if (failed > 0) {
+        std::fprintf(stderr, "selvarine-render: %zu of %zu files failed\n", failed, count);
+        return kExitFailure;
+    }
     return 0;
 }
 

@@ -34,9 +34,11 @@ bool parseInteger(const std::string& text, long long& value)
 const char* renderUsage()
 {
     return "usage: selvarine-render [options] IN OUT\n"
+           "       selvarine-render [options] IN... --out-dir DIR\n"
            "       selvarine-render [options] --info | --list-programs | --list-params | --chunk-out FILE\n"
+           "                        | --save-preset FILE | --save-bank FILE\n"
            "\n"
-           "Runs an audio file through a VST 2.4 plug-in (by default the OrvandelSelvarine\n"
+           "Runs audio files through a VST 2.4 plug-in (by default the OrvandelSelvarine\n"
            "plug-in beside this tool or built with it). Mono input feeds both plug-in inputs;\n"
            "the output is written as 32-bit float in the container named by OUT's extension\n"
 #if SELVARINE_HAVE_SNDFILE
@@ -45,23 +47,45 @@ const char* renderUsage()
            "(this build reads and writes WAV files only).\n"
 #endif
            "\n"
-           "  --plugin PATH       plug-in binary to load\n"
+           "Plug-in state, applied in this order:\n"
+           "  --chunk-in FILE     restore a state chunk (the whole bank; one program with --single)\n"
+           "  --bank FILE.sxb     load a bank file (names, values and flags of all programs)\n"
            "  --program N|NAME    select a program by index or exact name\n"
-           "  --set \"NAME=V\"      set a parameter (exact name, 0 <= V <= 1); repeatable,\n"
-           "                      applied after the program\n"
+           "  --preset FILE.sxp   load a preset file into the current program\n"
+           "  --set \"NAME=V\"      set a parameter (exact name, 0 <= V <= 1); repeatable\n"
+           "  --ir FILE.wav       the current program's impulse response (\"empty\" for none)\n"
+           "Files written once all of the above is applied:\n"
+           "  --chunk-out FILE    save the state chunk (the whole bank; one program with --single)\n"
+           "  --save-preset FILE.sxp  save the current program (it takes the file's name)\n"
+           "  --save-bank FILE.sxb    save all programs\n"
+           "  --single            chunks hold the current program only (default: whole bank)\n"
+           "\n"
+           "Processing:\n"
+           "  --plugin PATH       plug-in binary to load\n"
            "  --rate HZ           processing sample rate (default: the input's rate; no resampling)\n"
            "  --block N           frames per process call (default 512)\n"
            "  --double            process in 64-bit floating point\n"
            "  --tempo BPM         tempo reported to the plug-in (default 120)\n"
            "  --tail SECONDS      silence appended to the input to let reverb ring out\n"
+           "Output:\n"
            "  --pcm16, --pcm24    write 16- or 24-bit integer samples instead of float\n"
+           "  --normalize DB      scale the output so that its peak is DB dBFS (-120 to 0)\n"
+           "  --trim-tail         cut the end of the output once it stays below -90 dBFS\n"
+           "Batch:\n"
+           "  -o, --out-dir DIR   process every IN into DIR, each output named after its input\n"
+           "  --jobs N            files processed at once, one plug-in instance each\n"
+           "                      (default: the number of processor cores)\n"
+           "  --quiet             no progress display (it is shown only when standard error\n"
+           "                      is a terminal)\n"
+           "Queries:\n"
            "  --info              show the plug-in's identity, counts and flags\n"
            "  --list-programs     list the programs\n"
            "  --list-params       list the parameters with value and display text\n"
-           "  --chunk-in FILE     restore a state chunk before the program and parameters\n"
-           "  --chunk-out FILE    save the state chunk after the program and parameters\n"
-           "  --single            chunks hold the current program only (default: whole bank)\n"
-           "  --help              show this text\n";
+           "  --help              show this text\n"
+           "\n"
+           "Every output file and folder is checked before the first file is processed. In a\n"
+           "batch a file that fails is reported and the others go on; the exit status is 0\n"
+           "when everything succeeded, 1 when anything failed and 2 for a malformed command line.\n";
 }
 
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error)
@@ -202,6 +226,51 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 error = arg + " needs a file name";
                 return false;
             }
+        } else if (arg == "--preset" || arg == "--bank" || arg == "--save-preset" || arg == "--save-bank" ||
+                   arg == "--ir") {
+            std::string& target = arg == "--preset"        ? options.presetIn
+                                  : arg == "--bank"        ? options.bankIn
+                                  : arg == "--save-preset" ? options.presetOut
+                                  : arg == "--save-bank"   ? options.bankOut
+                                                           : options.responsePath;
+            if (!value(target))
+                return false;
+            if (target.empty()) {
+                error = arg + " needs a file name";
+                return false;
+            }
+        } else if (arg == "--out-dir" || arg == "-o") {
+            if (!value(options.outDir))
+                return false;
+            if (options.outDir.empty()) {
+                error = arg + " needs a folder";
+                return false;
+            }
+        } else if (arg == "--jobs") {
+            long long jobs = 0;
+            if (!value(text))
+                return false;
+            if (!parseInteger(text, jobs) || jobs < 1 || jobs > kMaxJobs) {
+                error = "--jobs expects a whole number from 1 to " + std::to_string(kMaxJobs) + ", got \"" + text +
+                        "\"";
+                return false;
+            }
+            options.jobs = static_cast<int>(jobs);
+        } else if (arg == "--quiet" || arg == "-q") {
+            if (!flag(options.quiet))
+                return false;
+        } else if (arg == "--normalize") {
+            double db = 0.0;
+            if (!value(text))
+                return false;
+            if (!parseNumber(text, db) || db < kMinNormalizeDb || db > kMaxNormalizeDb) {
+                error = "--normalize expects a peak level from -120 to 0 dBFS, got \"" + text + "\"";
+                return false;
+            }
+            options.normalizeDb = db;
+        } else if (arg == "--trim-tail") {
+            if (!flag(options.trimTail))
+                return false;
         } else if (arg == "--single") {
             if (!flag(options.singleProgramChunk))
                 return false;
@@ -220,8 +289,19 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         return true;
 
     const bool queryOnly = options.showInfo || options.listPrograms || options.listParameters ||
-                           !options.chunkOut.empty();
-    if (positional.size() == 2) {
+                           !options.chunkOut.empty() || !options.presetOut.empty() || !options.bankOut.empty();
+    if (options.batch()) {
+        if (positional.empty()) {
+            error = "--out-dir needs at least one input file";
+            return false;
+        }
+        for (const std::string& name : positional)
+            if (name.empty()) {
+                error = "input file names must not be empty";
+                return false;
+            }
+        options.inputs = positional;
+    } else if (positional.size() == 2) {
         if (positional[0].empty() || positional[1].empty()) {
             error = "input and output file names must not be empty";
             return false;
@@ -237,7 +317,7 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         error = "missing output file after \"" + positional[0] + "\"";
         return false;
     } else {
-        error = "too many file arguments: expected IN OUT";
+        error = "too many file arguments: expected IN OUT (several inputs need --out-dir DIR)";
         return false;
     }
     return true;

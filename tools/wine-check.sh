@@ -270,6 +270,25 @@ for entry in "${cases[@]}"; do
   rm -f "$linux_out" "$windows_out"
 done
 
+# --- A batch: worker threads and one plug-in instance per file under Windows ----------
+echo "=== Windows renderer: a batch of three files on two threads, one of them broken"
+checks=$((checks + 1))
+mkdir -p "$scratch/batch-in" "$scratch/batch-out"
+cp "$input" "$scratch/batch-in/one.wav"
+cp "$input" "$scratch/batch-in/two.wav"
+cp "$scratch/linux.chunk" "$scratch/batch-in/broken.wav"
+"$native_render" --plugin "$native_plugin" --program 12 --tail 0.5 "$input" "$scratch/linux-batch.wav"
+batch_output=$(run_wine "$win_render" --plugin "$win_plugin" --program 12 --tail 0.5 --jobs 2 \
+  "$(windows_path "$scratch/batch-in/one.wav")" "$(windows_path "$scratch/batch-in/broken.wav")" \
+  "$(windows_path "$scratch/batch-in/two.wav")" -o "$(windows_path "$scratch/batch-out")" 2>&1 | tr -d '\r' || true)
+if ! echo "$batch_output" | grep -qF "1 of 3 files failed"; then
+  failures+=("batch: the broken file is not reported: $batch_output")
+elif [ -e "$scratch/batch-out/broken.wav" ] || ! cmp -s "$scratch/batch-out/one.wav" "$scratch/batch-out/two.wav"; then
+  failures+=("batch: the outputs of the two good files differ or the broken one was written")
+elif ! line=$("$compare" --tolerance "$tolerance" "$scratch/linux-batch.wav" "$scratch/batch-out/one.wav"); then
+  failures+=("batch: $line")
+fi
+
 printf '%s\n' "${summary[@]}"
 echo "=== Wine check took $((SECONDS - start)) s, of which $((SECONDS - wine_start)) s under Wine"
 echo "Wine programs run again after losing their server connection: $(wine_session_retries)"

@@ -44,6 +44,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return getGetTailSize();
     case effGetVstVersion:
         return getVstVersion();
+    case effVendorSpecific:
+        return vendorSpecific(index, value, ptr, opt);
     // Answered "not supported": the plug-in claims none of these features.
     case effProcessEvents:
     case effString2Parameter:
@@ -51,7 +53,6 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetOutputProperties:
     case effSetSpeakerArrangement:
     case effSetBypass:
-    case effVendorSpecific:
     case effGetParameterProperties:
     case effBeginSetProgram:
     case effEndSetProgram:

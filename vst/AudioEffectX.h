@@ -35,6 +35,9 @@ public:
     virtual bool canParameterBeAutomated(VstInt32 /*index*/) { return true; }
     virtual VstInt32 getPlugCategory() { return kPlugCategUnknown; }
     virtual VstInt32 getGetTailSize() { return 0; }
+    // effVendorSpecific: a call whose meaning the plug-in's vendor defines,
+    // told apart by `index`. Answers 0 for calls it does not know.
+    virtual VstIntPtr vendorSpecific(VstInt32 /*index*/, VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/) { return 0; }
 
     // ---- Calls to the host ----
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <memory>
 #include <numbers>
@@ -121,7 +122,9 @@ TEST(Spring, ResonatorSettings)
     const struct {
         float rate;
         int intDelay; // K rounded half up, less one
-    } cases[] = {{44100.0f, 3}, {48000.0f, 3}, {96000.0f, 8}, {192000.0f, 16}};
+    } cases[] = {{8000.0f, 0},  {11025.0f, 0}, {16000.0f, 0}, {16500.0f, 1}, {22050.0f, 1},
+                 {24000.0f, 1}, {27500.0f, 2}, {44100.0f, 3}, {48000.0f, 3}, {96000.0f, 8},
+                 {192000.0f, 16}};
     for (const auto& c : cases) {
         const auto spring = makeSpring(c.rate);
         const ChirpEq& eq = spring->equaliser();
@@ -204,6 +207,39 @@ TEST(ChirpLowDS, ImpulseBecomesAChirp)
     }
 }
 
+// The whole reverb at every common host rate: nothing is ever non-finite,
+// the wet energy of an impulse never grows from one half second to the next
+// and has fallen by 50 dB after four seconds, and the first half second is
+// about as loud as at 44.1 kHz (the band is the same at every rate, so the
+// sum of squares compares directly).
+TEST(Spring, ImpulseDecaysAtEveryRate)
+{
+    const auto reference = makeSpring(44100.0f);
+    const double referenceEnergy = energy(wetImpulseResponse(*reference, 22050), 0, 22050);
+
+    for (const float rate : {8000.0f, 11025.0f, 16000.0f, 22050.0f, 24000.0f, 32000.0f, 44100.0f,
+                             48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f, 352800.0f,
+                             384000.0f}) {
+        const auto spring = makeSpring(rate);
+        const int block = int(rate) / 2;
+        const std::vector<double> wet = wetImpulseResponse(*spring, 8 * block);
+        for (std::size_t n = 0; n < wet.size(); ++n)
+            ASSERT_TRUE(std::isfinite(wet[n])) << rate << " sample " << n;
+        const double first = energy(wet, 0, block);
+        EXPECT_GT(first, referenceEnergy / 4.0) << rate;
+        EXPECT_LT(first, referenceEnergy * 4.0) << rate;
+        double previous = first;
+        for (int b = 1; b < 8; ++b) {
+            const double e = energy(wet, b * block, block);
+            EXPECT_LT(e, previous) << rate << " block " << b;
+            previous = e;
+        }
+        EXPECT_LT(previous, first * 1e-5) << rate;
+    }
+}
+
+// At 44.1 kHz each half second of the tail has less than half the energy
+// of the one before.
 TEST(Spring, TailDecays)
 {
     const auto spring = makeSpring(44100.0f);
@@ -272,29 +308,76 @@ TEST(Spring, RateChangeStartsTheLoopsEmpty)
             ASSERT_EQ(v, 0.0);
 }
 
-// At 44000 Hz the stretch is exactly 4 samples, the fractional allpasses
+// Where the stretch K is a whole number of samples the fractional allpasses
 // become plain one-sample delays, and the resonator must equal
-//   y[n] = gain (x[n] - x[n-8]) - a1 y[n-4] - a2 y[n-8].
+//   y[n] = gain (x[n] - x[n-2K]) - a1 y[n-K] - a2 y[n-2K].
+// The short stretches (K = 1 and 2) take the paths without a ring lag.
 TEST(ChirpEq, IntegerStretchIsTheStretchedResonator)
 {
-    ChirpEq eq;
-    eq.setSampleRate(44000.0f);
-    eq.setCutoff(Spring::kCutoff);
-    eq.setPeak(Spring::kEqPeak);
-    eq.setBandwidth(Spring::kEqBandwidth);
-    ASSERT_EQ(eq.stretch, 4.0f);
-    ASSERT_EQ(eq.fracCoeff, 0.0);
+    for (const int k : {1, 2, 3, 4, 8}) {
+        ChirpEq eq;
+        const float rate = float(k) * 2.0f * Spring::kCutoff;
+        eq.setSampleRate(rate);
+        eq.setCutoff(Spring::kCutoff);
+        eq.setPeak(Spring::kEqPeak);
+        eq.setBandwidth(Spring::kEqBandwidth);
+        ASSERT_EQ(eq.stretch, float(k));
+        ASSERT_EQ(eq.fracCoeff, 0.0);
 
-    std::vector<double> x(300, 0.0);
-    std::vector<double> y(300, 0.0);
-    for (std::size_t n = 0; n < x.size(); ++n)
-        x[n] = (n == 0 ? 1.0 : 0.0) + (n % 13 == 5 ? -0.5 : 0.0);
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        const auto at = [](const std::vector<double>& v, std::size_t n, std::size_t lag) {
-            return n >= lag ? v[n - lag] : 0.0;
-        };
-        y[n] = eq.gain * (x[n] - at(x, n, 8)) - eq.a1 * at(y, n, 4) - eq.a2 * at(y, n, 8);
-        ASSERT_NEAR(eq.filter(x[n]), y[n], 1e-12) << n;
+        const std::size_t lag = std::size_t(k);
+        std::vector<double> x(300, 0.0);
+        std::vector<double> y(300, 0.0);
+        for (std::size_t n = 0; n < x.size(); ++n)
+            x[n] = (n == 0 ? 1.0 : 0.0) + (n % 13 == 5 ? -0.5 : 0.0);
+        for (std::size_t n = 0; n < x.size(); ++n) {
+            const auto at = [](const std::vector<double>& v, std::size_t n, std::size_t lag) {
+                return n >= lag ? v[n - lag] : 0.0;
+            };
+            y[n] = eq.gain * (x[n] - at(x, n, 2 * lag)) - eq.a1 * at(y, n, lag) - eq.a2 * at(y, n, 2 * lag);
+            ASSERT_NEAR(eq.filter(x[n]), y[n], 1e-12) << "K " << k << " sample " << n;
+        }
+    }
+}
+
+// A fractional stretch is a Thiran allpass: its response must follow
+//   H = gain (1 - v^2) / (1 + a1 v + a2 v^2),  v = A(z) z^-(K - F)
+// with A the first-order allpass of the fractional part F. Checked against
+// a sine's steady state at every common host rate, the rates whose K is
+// below 1.5 or rounds to 2 included.
+TEST(ChirpEq, FollowsTheStretchedResponseAtEveryRate)
+{
+    for (const float rate : {8000.0f, 11025.0f, 16000.0f, 18000.0f, 22050.0f, 24000.0f, 27000.0f,
+                             32000.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f}) {
+        ChirpEq eq;
+        eq.setSampleRate(rate);
+        eq.setCutoff(Spring::kCutoff);
+        eq.setPeak(Spring::kEqPeak);
+        eq.setBandwidth(Spring::kEqBandwidth);
+        const double hz = std::min(1000.0, rate * 0.1);
+        const double w = 2.0 * std::numbers::pi * hz / rate;
+        using C = std::complex<double>;
+        const C zInv = std::polar(1.0, -w);
+        const double ap = eq.fracCoeff;
+        const C allpass = (ap + zInv) / (1.0 + ap * zInv);
+        const int lag = std::max(eq.intDelay, 0);
+        const C v = allpass * std::pow(zInv, lag);
+        const double expected = std::abs(eq.gain * (1.0 - v * v) / (1.0 + eq.a1 * v + eq.a2 * v * v));
+
+        // Amplitude of the steady state by correlation with the sine and
+        // cosine over the second half second.
+        const int length = int(rate);
+        double inPhase = 0.0;
+        double quadrature = 0.0;
+        for (int n = 0; n < length; ++n) {
+            const double y = eq.filter(std::sin(w * n));
+            ASSERT_TRUE(std::isfinite(y)) << rate << " sample " << n;
+            if (n >= length / 2) {
+                inPhase += y * std::sin(w * n);
+                quadrature += y * std::cos(w * n);
+            }
+        }
+        const double amplitude = 2.0 * std::hypot(inPhase, quadrature) / double(length - length / 2);
+        EXPECT_NEAR(amplitude, expected, 2e-3) << rate;
     }
 }
 

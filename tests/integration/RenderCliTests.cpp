@@ -36,7 +36,10 @@ ToolRun render(const std::vector<std::string>& args, const std::string& environm
 {
     std::string command = environment + " " + quote(SELVARINE_RENDER);
     for (const std::string& arg : args)
-        command += " " + quote(arg);
+    {
+        command += ' ';
+        command += quote(arg);
+    }
     command += " 2>&1";
     ToolRun run{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
@@ -148,7 +151,7 @@ std::vector<ErrorCase> errorCases()
         {"unknown_option", {"--plugin", gain, "--fast", in, out}, "unknown option --fast"},
         {"missing_output", {"--plugin", gain, in}, "missing output file"},
         {"unknown_output_format", {"--plugin", gain, in, workPath("out.xyz")}, "cannot tell the audio format"},
-        {"unwritable_output", {"--plugin", gain, in, workPath("no-such-dir/out.wav")}, "cannot write audio file"},
+        {"unwritable_output", {"--plugin", gain, in, workPath("no-such-dir/out.wav")}, "does not exist"},
         {"missing_chunk", {"--plugin", gain, "--chunk-in", workPath("absent.chunk"), in, out}, "cannot open chunk file"},
         {"rejected_chunk", {"--plugin", gain, "--chunk-in", shortChunk, in, out}, "rejected the chunk"},
         {"unwritable_chunk", {"--plugin", gain, "--chunk-out", workPath("no-such-dir/x.chunk")}, "cannot write chunk"},
@@ -261,6 +264,18 @@ TEST(RenderCli, HelpExitsCleanly)
     const ToolRun run = render({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("usage: selvarine-render"), std::string::npos);
+    // Every option is documented, and the state options in the order they are applied.
+    for (const char* option : {"--out-dir DIR", "--jobs N", "--quiet", "--normalize DB", "--trim-tail",
+                               "--save-preset", "--save-bank"})
+        EXPECT_NE(run.output.find(option), std::string::npos) << option;
+    std::size_t previous = run.output.find("applied in this order");
+    ASSERT_NE(previous, std::string::npos) << run.output;
+    for (const char* option : {"--chunk-in", "--bank", "--program", "--preset", "--set", "--ir"}) {
+        const std::size_t at = run.output.find("  " + std::string(option) + " ");
+        ASSERT_NE(at, std::string::npos) << option;
+        EXPECT_GT(at, previous) << option;
+        previous = at;
+    }
 }
 
 // ---------------------------------------------------------------- with the product

@@ -62,6 +62,43 @@ TEST(RenderOptions, DefaultsAndQueryOnlyRuns)
     EXPECT_EQ(o.input, "-odd name.wav");
 }
 
+TEST(RenderOptions, FileOptionsAndBatches)
+{
+    host::RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--chunk-in", "c.bin", "--bank", "b.sxb", "--preset", "p.sxp", "--ir", "r.wav", "--save-preset",
+                       "q.sxp", "--save-bank=all.sxb", "--normalize", "-1.5", "--trim-tail", "in.wav", "out.wav"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.bankIn, "b.sxb");
+    EXPECT_EQ(o.presetIn, "p.sxp");
+    EXPECT_EQ(o.responsePath, "r.wav");
+    EXPECT_EQ(o.presetOut, "q.sxp");
+    EXPECT_EQ(o.bankOut, "all.sxb");
+    EXPECT_EQ(o.normalizeDb, -1.5);
+    EXPECT_TRUE(o.trimTail);
+    EXPECT_FALSE(o.batch());
+
+    // Saving a preset or bank is a run of its own, like --chunk-out.
+    for (const char* save : {"--save-preset", "--save-bank"}) {
+        ASSERT_TRUE(parse({"--program", "3", save, "x"}, o, error)) << save << ": " << error;
+        EXPECT_FALSE(o.renders());
+    }
+
+    ASSERT_TRUE(parse({"a.wav", "b.wav", "c.wav", "--out-dir", "out", "--jobs", "3", "--quiet"}, o, error)) << error;
+    EXPECT_TRUE(o.batch());
+    EXPECT_TRUE(o.renders());
+    EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
+    EXPECT_EQ(o.outDir, "out");
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_TRUE(o.quiet);
+    ASSERT_TRUE(parse({"-o", "out", "one.wav"}, o, error)) << error;
+    EXPECT_EQ(o.inputs, std::vector<std::string>{"one.wav"});
+    EXPECT_EQ(o.jobs, 0); // one per core
+    EXPECT_FALSE(o.normalizeDb);
+    EXPECT_FALSE(o.trimTail);
+}
+
 struct BadCase {
     std::vector<const char*> args;
     const char* message; // part of the error
@@ -94,6 +131,20 @@ TEST(RenderOptions, RejectsMalformedCommandLines)
         {{"--program", "", "in.wav", "out.wav"}, "--program"},
         {{"--plugin=", "in.wav", "out.wav"}, "--plugin"},
         {{"--double=yes", "in.wav", "out.wav"}, "takes no value"},
+        {{"--preset", "", "in.wav", "out.wav"}, "--preset needs a file name"},
+        {{"--bank"}, "needs a value"},
+        {{"--ir=", "in.wav", "out.wav"}, "--ir needs a file name"},
+        {{"--out-dir", "out"}, "at least one input"},
+        {{"a.wav", "-o"}, "needs a value"},
+        {{"a.wav", "-o", ""}, "needs a folder"},
+        {{"--jobs", "0", "a.wav", "-o", "out"}, "--jobs"},
+        {{"--jobs", "2.5", "a.wav", "-o", "out"}, "--jobs"},
+        {{"--jobs", "257", "a.wav", "-o", "out"}, "--jobs"},
+        {{"--normalize", "0.5", "in.wav", "out.wav"}, "--normalize"},
+        {{"--normalize", "-121", "in.wav", "out.wav"}, "--normalize"},
+        {{"--normalize", "loud", "in.wav", "out.wav"}, "--normalize"},
+        {{"--trim-tail=1", "in.wav", "out.wav"}, "takes no value"},
+        {{"--quiet=yes", "in.wav", "out.wav"}, "takes no value"},
     };
     for (const BadCase& c : cases) {
         host::RenderOptions o;

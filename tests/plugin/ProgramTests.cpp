@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "FakeHost.h"
 #include "plugin/FactoryPrograms.h"
@@ -57,21 +59,21 @@ TEST(Programs, FactoryTableSpotChecks)
     const Case cases[] = {
         {0, param::Reverb, 0.355},     {2, param::Input, 0.505},      {6, param::Cab2OnOff, 1},
         {8, param::Output, 0.85},      {12, param::TremoloSpeed, 0.205}, {13, param::TremoloDepth, 0.52},
-        {17, param::CabType, 1},       {21, param::CabType, 1},       {22, param::Mic1Phase, 0},
+        {17, param::CabType, 1},       {21, param::CabType, 1},       {17, param::Output, 0.34},
         {23, param::Mic2Distance, 0.838384}, {21, param::Cab2Type, 1}, {15, param::Input, 0.825},
         {18, param::Mic2Volume, 0.433333}, {9, param::AmpGain, 0},    {4, param::CabBlend, 0.410256},
     };
     for (const Case& c : cases)
         EXPECT_EQ(kFactoryPrograms[c.program].values[c.index], c.value) << c.program << "/" << c.index;
-    // The fourteen parameters every program shares.
+    // The fifteen parameters every program shares.
     const struct {
         int index;
         double value;
     } shared[] = {{param::Bypass, 1},       {param::InputChannel, 1}, {param::GateOnOff, 1},
                   {param::GateThreshold, 0}, {param::GateAttack, 0},  {param::GateDecay, 0},
                   {param::HighRes, 1},      {param::AmpOnOff, 0},     {param::TremoloSync, 1},
-                  {param::Cab1OnOff, 0},    {param::Mic1Panning, 0},  {param::Mic2Phase, 1},
-                  {param::Mic2Panning, 1},  {param::LimiterOnOff, 1}};
+                  {param::Cab1OnOff, 0},    {param::Mic1Panning, 0},  {param::Mic1Phase, 1},
+                  {param::Mic2Phase, 1},    {param::Mic2Panning, 1},  {param::LimiterOnOff, 1}};
     for (const FactoryProgram& program : kFactoryPrograms)
         for (const auto& s : shared)
             EXPECT_EQ(program.values[s.index], s.value) << program.name << "/" << s.index;
@@ -165,6 +167,56 @@ TEST(Programs, ResponsePathAndFlagsDriveTheChainSwitches)
     plugin->setProgram(0);
     EXPECT_TRUE(plugin->switches().userResponseOn);
     EXPECT_FALSE(plugin->switches().meterOn);
+}
+
+// An empty path names no file: it must not switch on an (empty, silent)
+// user response, however it arrives.
+TEST(Programs, EmptyResponsePathMeansNone)
+{
+    const auto blank = [](ProgramRecord& record) { std::memset(record.irPath, 0, sizeof record.irPath); };
+    const struct {
+        const char* how;
+        void (*apply)(Doxaro& plugin, void (*blank)(ProgramRecord&));
+    } cases[] = {
+        {"single-program chunk",
+         [](Doxaro& plugin, void (*blank)(ProgramRecord&)) {
+             ProgramRecord record = plugin.programRecord(plugin.getProgram());
+             blank(record);
+             ASSERT_EQ(plugin.setChunk(&record, sizeof record, true), 1);
+         }},
+        {"bank chunk",
+         [](Doxaro& plugin, void (*blank)(ProgramRecord&)) {
+             void* data = nullptr;
+             ASSERT_EQ(plugin.getChunk(&data, false), 11432);
+             BankImage image;
+             std::memcpy(&image, data, sizeof image);
+             for (ProgramRecord& record : image.programs)
+                 blank(record);
+             ASSERT_EQ(plugin.setChunk(&image, sizeof image, false), 1);
+         }},
+        {"path set to \"\"",
+         [](Doxaro& plugin, void (*)(ProgramRecord&)) { ASSERT_TRUE(plugin.setResponsePath("")); }},
+    };
+    for (const auto& c : cases) {
+        auto plugin = makePlugin();
+        plugin->setProgram(4);
+        plugin->setResponsePath("/nonexistent/response.wav");
+        ASSERT_TRUE(plugin->switches().userResponseOn);
+        c.apply(*plugin, blank);
+        EXPECT_FALSE(plugin->switches().userResponseOn) << c.how;
+
+        // The program sounds: a sine comes out of the chain.
+        plugin->resume();
+        std::vector<float> left(4096), right(4096);
+        for (std::size_t n = 0; n < left.size(); ++n)
+            left[n] = right[n] = 0.3f * float(std::sin(0.05 * double(n)));
+        float* io[2] = {left.data(), right.data()};
+        plugin->processReplacing(io, io, int(left.size()));
+        double peak = 0.0;
+        for (std::size_t n = 2048; n < left.size(); ++n)
+            peak = std::max(peak, double(std::fabs(left[n])));
+        EXPECT_GT(peak, 0.01) << c.how;
+    }
 }
 
 TEST(Programs, ResponsePathLongerThanItsFieldIsRefusedNotCut)

@@ -3,6 +3,7 @@
 // section must come back as the cabinet response, from the very first sample
 // and for exactly the response length of the host rate.
 
+#include "ToolCommand.h"
 #include "tools/AudioFile.h"
 
 #include <gtest/gtest.h>
@@ -19,28 +20,17 @@
 
 namespace {
 
-std::string workFile(const std::string& name)
-{
-    // ctest runs each test as its own process: keep their files apart.
-    const std::string folder = std::string(PRODUCT_WORK_DIR) + "/p" + std::to_string(getpid());
-    std::filesystem::create_directories(folder);
-    return folder + "/" + name;
-}
-
-std::string quote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using product::quote;
+using product::workFile;
 
 // Runs selvarine-render on the product; answers its exit status.
 int render(const std::vector<std::string>& args)
 {
     std::string command = quote(SELVARINE_RENDER) + " --plugin " + quote(SELVARINE_PLUGIN);
-    for (const std::string& arg : args)
-        command += " " + quote(arg);
+    for (const std::string& arg : args) {
+        command += ' ';
+        command += quote(arg);
+    }
     command += " > /dev/null 2>&1";
     return std::system(command.c_str());
 }
