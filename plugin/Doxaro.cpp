@@ -117,26 +117,26 @@ void Doxaro::setSampleRate(float rate)
     // A rate that is not a positive number would poison every coefficient.
     if (!std::isfinite(rate) || rate <= 0.0f)
         return;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     AudioEffectX::setSampleRate(rate);
 }
 
 void Doxaro::setBlockSize(vst::VstInt32 size)
 {
     // Nothing depends on it: blocks of any length are processed sample by sample.
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     AudioEffectX::setBlockSize(size);
 }
 
 void Doxaro::resume()
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     resumeLocked();
 }
 
 void Doxaro::suspend()
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     cabinet.clear();
     userResponse.clear();
     // A suspended instance is already prepared for the next start.

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <array>
-#include <mutex>
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "amps/BKVGAmpClean.h"
@@ -21,6 +22,7 @@
 #include "effects/Tremolo.h"
 #include "plugin/Parameters.h"
 #include "plugin/ProgramRecord.h"
+#include "plugin/WriterTurn.h"
 #include "vst/AudioEffectX.h"
 
 // The plug-in: a guitar amplifier and speaker-cabinet simulator. It owns the
@@ -30,9 +32,14 @@
 // Threads.
 // - Writers: setParameter, setProgram, setProgramName, setChunk, resume,
 //   suspend and the sample-rate and block-size stores run on host threads
-//   (user interface, automation, the editor). One mutex serialises them, so
-//   every block sees one writer at a time; the private helpers they call
-//   assume the lock is held.
+//   (user interface, automation, the editor). They take turns (WriterTurn),
+//   so every block sees one writer at a time; the private helpers they call
+//   assume the turn is held.
+// - setParameter never waits: it stores the value and its bit in a pending
+//   mask, then applies it at once if the turn is free. If another writer
+//   holds the turn (a program change, a chunk with a response file), that
+//   writer applies the pending values before it gives the turn back, the
+//   last value of each parameter winning.
 // - The audio thread runs processReplacing / processDoubleReplacing. It never
 //   locks. Everything it reads that a writer changes is Relaxed (single
 //   settings) or handed over by the blocks themselves (coefficient sets); it
@@ -78,8 +85,9 @@ public:
     void processReplacing(float** inputs, float** outputs, vst::VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, vst::VstInt32 sampleFrames) override;
 
-    // ---- Parameters (writers lock; getParameter is lock-free) ----
+    // ---- Parameters (setParameter and getParameter never wait) ----
     // Values that are not finite change nothing; others are clamped into 0..1.
+    // getParameter answers a value that is still waiting to be applied.
     void setParameter(vst::VstInt32 index, float value) override;
     float getParameter(vst::VstInt32 index) override;
     void getParameterName(vst::VstInt32 index, char* text) override;
@@ -109,7 +117,7 @@ public:
 
     // ---- State chunks ----
     // The returned memory belongs to the plug-in and stays valid until the
-    // next getChunk call; it is a snapshot taken under the writer lock.
+    // next getChunk call; it is a snapshot taken while holding the writers' turn.
     vst::VstInt32 getChunk(void** data, bool isPreset) override;
     vst::VstInt32 setChunk(void* data, vst::VstInt32 byteSize, bool isPreset) override;
 
@@ -138,7 +146,26 @@ public:
     double tremoloTempo() const { return tremolo.tempo(); }
 
 private:
-    // Writer helpers: the caller holds writerLock (or is the constructor).
+    // Holds the writers' turn for a scope; on leaving, the parameter values
+    // that arrived meanwhile are applied. Readers of the bank take it too.
+    class WriterScope {
+    public:
+        explicit WriterScope(const Doxaro& owner) : plugin(const_cast<Doxaro&>(owner)) { plugin.turn.enter(); }
+        ~WriterScope() { plugin.leaveTurn(); }
+        WriterScope(const WriterScope&) = delete;
+        WriterScope& operator=(const WriterScope&) = delete;
+
+    private:
+        Doxaro& plugin;
+    };
+
+    // Applies the pending parameter values, gives the turn back, and takes
+    // it again for values that arrived after the last look. Turn holder.
+    void leaveTurn();
+    // Applies every pending parameter value once, in index order. Turn holder.
+    void applyRequested();
+
+    // Writer helpers: the caller holds the turn (or is the constructor).
     void applyParameter(int index, float value);
     void applyProgram(int program);
     void applyOversampling();
@@ -159,7 +186,12 @@ private:
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampleFrames);
 
-    mutable std::mutex writerLock; // serialises every writer entry point; never taken by the audio thread
+    WriterTurn turn; // one writer at a time; never taken by the audio thread
+
+    // ---- Parameter values on their way in (any thread writes; the turn holder applies) ----
+    static_assert(param::Count <= 64, "one pending bit per parameter");
+    std::array<std::atomic<float>, param::Count> requested{}; // the last value set for each parameter
+    std::atomic<std::uint64_t> pendingMask{0};                // bit i: requested[i] waits to be applied
 
     // ---- Programs (writers only; the audio thread reads the Relaxed flags below) ----
     BankImage bank{};        // the 24 programs; the current one holds the authoritative values

@@ -2,6 +2,7 @@
 // program and in the engine copy, then turned into the settings of the blocks.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "plugin/Doxaro.h"
@@ -10,14 +11,42 @@ void Doxaro::setParameter(vst::VstInt32 index, float value)
 {
     if (index < 0 || index >= param::Count || !std::isfinite(value))
         return;
-    std::lock_guard<std::mutex> lock(writerLock);
-    applyParameter(index, std::clamp(value, 0.0f, 1.0f));
+    // The value is published before the bit; whoever clears the bit reads the value after it.
+    requested[index].store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    pendingMask.fetch_or(std::uint64_t{1} << index, std::memory_order_seq_cst);
+    // Busy: the writer that holds the turn applies the value before it leaves.
+    if (turn.tryEnter())
+        leaveTurn();
+}
+
+void Doxaro::leaveTurn()
+{
+    do {
+        applyRequested();
+        turn.leave();
+        // A value whose setter found the turn taken after the look above is
+        // still pending: take the turn again unless another writer has it.
+    } while (pendingMask.load(std::memory_order_seq_cst) != 0 && turn.tryEnter());
+}
+
+void Doxaro::applyRequested()
+{
+    // The bits are cleared before the values are read: a value set after its
+    // read sets its bit again and is applied by the next look.
+    std::uint64_t pending = pendingMask.exchange(0, std::memory_order_seq_cst);
+    while (pending != 0) {
+        const int index = std::countr_zero(pending);
+        pending &= pending - 1;
+        applyParameter(index, requested[index].load(std::memory_order_relaxed));
+    }
 }
 
 float Doxaro::getParameter(vst::VstInt32 index)
 {
     if (index < 0 || index >= param::Count)
         return 0.0f;
+    if ((pendingMask.load(std::memory_order_acquire) >> index & 1) != 0)
+        return requested[index].load(std::memory_order_relaxed);
     return values[index];
 }
 
@@ -38,7 +67,7 @@ void Doxaro::getParameterDisplay(vst::VstInt32 index, char* text)
         copyString(text, "", vst::kVstMaxParamStrLen);
         return;
     }
-    float2string(values[index], text, vst::kVstMaxParamStrLen);
+    float2string(getParameter(index), text, vst::kVstMaxParamStrLen);
 }
 
 void Doxaro::applyParameter(int index, float v)
