@@ -36,13 +36,13 @@ void Doxaro::applyProgram(int program)
 void Doxaro::refreshProgramFlags()
 {
     const ProgramRecord& record = currentRecord();
-    meterOn = record.meterFlag == 1;
-    userResponseOn = std::strcmp(record.irPath, kNoResponsePath) != 0;
+    chain.setMeterOn(record.meterFlag == 1);
+    chain.setUserResponseOn(std::strcmp(record.irPath, kNoResponsePath) != 0);
 }
 
 void Doxaro::reloadUserResponse()
 {
-    userResponse.loadUserResponse(currentRecord().irPath);
+    chain.userResponse().loadUserResponse(currentRecord().irPath);
 }
 
 void Doxaro::setProgramName(const char* name)

@@ -120,7 +120,10 @@ void writeLongResponse(const std::string& path, int frames)
         put16(v & 0xFFFF);
         put16(v >> 16);
     };
-    auto putTag = [&](const char* tag) { data.insert(data.end(), tag, tag + std::strlen(tag)); };
+    auto putTag = [&](const char* tag) {
+        for (const char* c = tag; *c != '\0'; ++c)
+            data.push_back(static_cast<unsigned char>(*c));
+    };
     const std::uint32_t bytes = static_cast<std::uint32_t>(frames) * 4;
     putTag("RIFF");
     put32(36 + bytes);
