@@ -5,10 +5,10 @@
 // Host sequence: entry, effOpen, effSetSampleRate, effSetBlockSize, state chunk,
 // program, parameters, effMainsChanged(1), process, effMainsChanged(0), effClose.
 
-#include "tools/AudioFile.h"
-#include "tools/BlockRenderer.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
+#include "host/AudioFile.h"
+#include "host/BlockRenderer.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 #include "tools/RenderOptions.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "bench/selvarine/BenchRig.h"
 #include "bench/selvarine/Measurements.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <algorithm>
 #include <atomic>

@@ -7,7 +7,7 @@
 // audio. Each setParameter call is timed on the wall clock.
 
 #include "bench/selvarine/BenchOptions.h"
-#include "tools/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 
 #include <ostream>
 #include <string>

@@ -3,7 +3,7 @@
 // section must come back as the cabinet response, from the very first sample
 // and for exactly the response length of the host rate.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 
