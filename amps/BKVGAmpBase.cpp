@@ -2,25 +2,10 @@
 
 BKVGAmpBase::BKVGAmpBase(double integratorCorner) : integrator(integratorCorner)
 {
-    publishTuning(sampleRate);
-}
-
-void BKVGAmpBase::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(20.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void BKVGAmpBase::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
+    // Interstage, tube feedback and output, all at 20 Hz.
+    static constexpr std::array<double, 3> kCorners{20.0, 20.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&interstageFilter}, CornerUse{.tube = &tube}, CornerUse{&outputFilter}});
 }
 
 void BKVGAmpBase::setSampleRate(float rate)

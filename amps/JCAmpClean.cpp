@@ -3,25 +3,10 @@
 
 JCAmpClean::JCAmpClean()
 {
-    publishTuning(sampleRate);
-}
-
-void JCAmpClean::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(500.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void JCAmpClean::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
+    // Interstage 20 Hz, tube feedback 500 Hz, output 20 Hz.
+    static constexpr std::array<double, 3> kCorners{20.0, 500.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&interstageFilter}, CornerUse{.tube = &tube}, CornerUse{&outputFilter}});
 }
 
 void JCAmpClean::setSampleRate(float rate)
@@ -60,8 +45,7 @@ void JCAmpClean::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = inputNetwork.filter(frame->value);
     x = gain.filter(x);

@@ -2,27 +2,10 @@
 
 MVAmpClean::MVAmpClean()
 {
-    publishTuning(sampleRate);
-}
-
-void MVAmpClean::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.input = OnePole::lowpass(50.0, rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(380.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void MVAmpClean::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    inputFilter.setCoefficients(t.input);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
+    // Input 50 Hz, interstage 20 Hz, tube feedback 380 Hz, output 20 Hz.
+    static constexpr std::array<double, 4> kCorners{50.0, 20.0, 380.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&inputFilter}, CornerUse{&interstageFilter}, CornerUse{.tube = &tube}, CornerUse{&outputFilter}});
 }
 
 void MVAmpClean::setSampleRate(float rate)
@@ -73,8 +56,7 @@ void MVAmpClean::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = inputFilter.highpass(frame->value);
     x = gainTS.filter(x);

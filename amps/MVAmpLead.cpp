@@ -2,27 +2,11 @@
 
 MVAmpLead::MVAmpLead()
 {
-    publishTuning(sampleRate);
-}
-
-void MVAmpLead::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(250.0, rate);
-    t.firstTubeFeedback = OnePole::lowpass(60.0, rate);
-    t.secondTubeFeedback = OnePole::lowpass(600.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void MVAmpLead::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    firstTube.restart(t.firstTubeFeedback);
-    secondTube.restart(t.secondTubeFeedback);
-    outputFilter.setCoefficients(t.output);
+    // Interstage 250 Hz, first tube feedback 60 Hz, second 600 Hz, output 20 Hz.
+    static constexpr std::array<double, 4> kCorners{250.0, 60.0, 600.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&interstageFilter}, CornerUse{.tube = &firstTube}, CornerUse{.tube = &secondTube},
+                CornerUse{&outputFilter}});
 }
 
 void MVAmpLead::setSampleRate(float rate)
@@ -83,8 +67,7 @@ void MVAmpLead::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = gain.filter(frame->value);
     const double first = firstTube.process(20.0 * (1.585 * x - firstTube.feedback));
