@@ -24,3 +24,44 @@ void AmpChannel::installTuning(const Tuning& t) noexcept
             use.tube->restart(t.corners[k]);
     }
 }
+
+void AmpChannel::setSampleRate(float rate)
+{
+    CommonBase::setSampleRate(rate);
+    for (std::size_t k = 0; k < cornerCount_; ++k) {
+        const CornerUse& use = uses_[k];
+        if (use.filter != nullptr)
+            use.filter->setSampleRate(rate);
+        if (use.alsoFilter != nullptr)
+            use.alsoFilter->setSampleRate(rate);
+        if (use.tube != nullptr)
+            use.tube->feedbackFilter.setSampleRate(rate);
+    }
+    for (std::size_t i = 0; i < networkCount_; ++i)
+        networks_[i].prepare(networks_[i].network, rate);
+    publishTuning(rate);
+}
+
+void AmpChannel::reset()
+{
+    for (std::size_t i = 0; i < networkCount_; ++i)
+        if (networks_[i].restart != nullptr)
+            networks_[i].restart(networks_[i].network);
+}
+
+void AmpChannel::activate() noexcept
+{
+    for (std::size_t i = 0; i < networkCount_; ++i)
+        if (networks_[i].update != nullptr)
+            networks_[i].update(networks_[i].network);
+}
+
+void AmpChannel::setKnob(AmpKnob knob, float position, bool recompute) noexcept
+{
+    const KnobRoute& route = knobRoutes_[static_cast<std::size_t>(knob)];
+    if (route.position == nullptr)
+        return;
+    *route.position = position;
+    if (recompute && route.update != nullptr)
+        route.update(route.network);
+}

@@ -30,11 +30,18 @@ enum class AmpKnob { Gain, Low, Mid, High, Presence, Master };
 // its writers) or while processing is stopped.
 class AmpChannel : public CommonBase {
 public:
-    // Stores a knob position (0..1) in this channel's networks; when
-    // `recompute` is set, recomputes the network(s) that the knob acts on.
-    virtual void setKnob(AmpKnob knob, float position, bool recompute) = 0;
-    // This channel became the active model: recompute its networks.
-    virtual void activate() = 0;
+    static constexpr std::size_t kKnobs = 6; // the members of AmpKnob
+
+    // Stores a knob position (0..1) where this channel routes the knob; when
+    // `recompute` is set, recomputes the network the knob acts on.
+    void setKnob(AmpKnob knob, float position, bool recompute) noexcept;
+    // This channel became the active model: recompute its knob networks.
+    void activate() noexcept;
+    // Sets every filter and network up for `rate`, recomputes the networks
+    // and publishes the rate-dependent constants.
+    void setSampleRate(float rate) override;
+    // Restarts the knob networks from rest (processing stopped).
+    void reset() override;
 
     Relaxed<bool> enabled{false}; // "Amp On / Off" engaged; when false the sample passes unchanged
 
@@ -49,6 +56,63 @@ protected:
         OnePole* alsoFilter = nullptr;
         TubeStage* tube = nullptr;
     };
+
+    // One network of the channel and what a rate change, activate() and
+    // reset() do to it: a knob network recomputes (and restarts on reset),
+    // a fixed network is installed again at a new rate only.
+    struct NetworkUse {
+        void* network = nullptr;
+        void (*prepare)(void* network, float rate) = nullptr; // set the rate and install
+        void (*update)(void* network) = nullptr;              // recompute from the knobs (knob networks)
+        void (*restart)(void* network) = nullptr;             // back to rest (knob networks)
+    };
+    static constexpr std::size_t kMaxNetworks = 3;
+
+    template <typename Network>
+    static NetworkUse knobNetwork(Network& network) noexcept
+    {
+        return {&network,
+                [](void* n, float rate) {
+                    static_cast<Network*>(n)->setSampleRate(rate);
+                    static_cast<Network*>(n)->updateCoefficients();
+                },
+                [](void* n) { static_cast<Network*>(n)->updateCoefficients(); },
+                [](void* n) { static_cast<Network*>(n)->reset(); }};
+    }
+    template <typename Network>
+    static NetworkUse fixedNetwork(Network& network) noexcept
+    {
+        return {&network, [](void* n, float rate) {
+                    static_cast<Network*>(n)->setSampleRate(rate);
+                    static_cast<Network*>(n)->installFixedCoefficients();
+                }};
+    }
+
+    // Where one knob goes: a position in a network (recomputed on request)
+    // or a plain setting that the audio thread reads as it is.
+    struct KnobRoute {
+        Relaxed<float>* position = nullptr;
+        void* network = nullptr;
+        void (*update)(void* network) = nullptr;
+    };
+    template <typename Network>
+    static KnobRoute knobIn(Network& network, Relaxed<float>& position) noexcept
+    {
+        return {&position, &network, [](void* n) { static_cast<Network*>(n)->updateCoefficients(); }};
+    }
+    static KnobRoute plainKnob(Relaxed<float>& position) noexcept { return {&position}; }
+
+    // Constructor of each channel: where each knob goes, in AmpKnob order.
+    void routeKnobs(const std::array<KnobRoute, kKnobs>& routes) noexcept { knobRoutes_ = routes; }
+
+    // Constructor of each channel: its networks, in signal order.
+    void wireNetworks(std::initializer_list<NetworkUse> networks) noexcept
+    {
+        networkCount_ = 0;
+        for (const NetworkUse& use : networks)
+            if (networkCount_ < kMaxNetworks)
+                networks_[networkCount_++] = use;
+    }
 
     // Constructor of each channel: where its constants go. `corners` (Hz)
     // pairs with `uses` by position. Publishes the set for the current rate.
@@ -69,8 +133,7 @@ protected:
         publishTuning(sampleRate);
     }
 
-    // Works the constants out for `rate` and publishes them (writer side;
-    // the end of each channel's setSampleRate()).
+    // Works the constants out for `rate` and publishes them (writer side).
     void publishTuning(float rate) noexcept;
 
     // Installs a published set; the first thing process() does.
@@ -94,5 +157,8 @@ private:
     std::array<double, kMaxCorners> cornerHz_{};  // Hz, by corner
     std::array<CornerUse, kMaxCorners> uses_{};   // what each corner feeds
     std::size_t cornerCount_ = 0;
+    std::array<NetworkUse, kMaxNetworks> networks_{}; // wired at construction
+    std::array<KnobRoute, kKnobs> knobRoutes_{};      // by AmpKnob, wired at construction
+    std::size_t networkCount_ = 0;
     Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

@@ -21,11 +21,6 @@
 // at every sample, so a change acts at once.
 class BKVGAmpBase : public AmpChannel {
 public:
-    void setSampleRate(float rate) override;
-    void reset() override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
-
     Relaxed<float> master{0.5f};   // "Amp Master" position 0..1 (0.5 like every knob until written), the linear output gain
     BKVGGain gain;                 // gain pot
     BKVGTS toneStack;              // low, mid, high

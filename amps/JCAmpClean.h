@@ -24,11 +24,7 @@ class JCAmpClean final : public AmpChannel {
 public:
     JCAmpClean();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     JCInput inputNetwork;                     // fixed input network
     JCGain gain;                              // gain pot

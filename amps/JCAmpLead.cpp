@@ -1,48 +1,18 @@
 #include "amps/JCAmpLead.h"
-#include "amps/JCKnobs.h"
 
 JCAmpLead::JCAmpLead()
 {
+    // "Amp Gain" to the gain network, every other knob to the tone stack,
+    // which also carries presence and master.
+    routeKnobs({knobIn(gain, gain.gain), knobIn(toneStack, toneStack.low), knobIn(toneStack, toneStack.mid),
+                knobIn(toneStack, toneStack.high), knobIn(toneStack, toneStack.presence),
+                knobIn(toneStack, toneStack.master)});
+    wireNetworks({fixedNetwork(inputNetwork), knobNetwork(gain), knobNetwork(toneStack)});
     // Both input filters 130 Hz, interstage 20 Hz, tube feedback 50 Hz, output 20 Hz.
     static constexpr std::array<double, 4> kCorners{130.0, 20.0, 50.0, 20.0};
     wireTuning({&firstIntegrator, &secondIntegrator}, kCorners,
                {CornerUse{&inputFilter, &inputFilter2}, CornerUse{&interstageFilter}, CornerUse{.tube = &tube},
                 CornerUse{&outputFilter}});
-}
-
-void JCAmpLead::setSampleRate(float rate)
-{
-    AmpChannel::setSampleRate(rate);
-    inputFilter.setSampleRate(rate);
-    inputFilter2.setSampleRate(rate);
-    inputNetwork.setSampleRate(rate);
-    inputNetwork.installFixedCoefficients();
-    gain.setSampleRate(rate);
-    gain.updateCoefficients();
-    toneStack.setSampleRate(rate);
-    toneStack.updateCoefficients();
-    interstageFilter.setSampleRate(rate);
-    tube.feedbackFilter.setSampleRate(rate);
-    outputFilter.setSampleRate(rate);
-    publishTuning(rate);
-}
-
-void JCAmpLead::reset()
-{
-    gain.reset();
-    toneStack.reset();
-}
-
-void JCAmpLead::activate()
-{
-    inputNetwork.installFixedCoefficients();
-    gain.updateCoefficients();
-    toneStack.updateCoefficients();
-}
-
-void JCAmpLead::setKnob(AmpKnob knob, float position, bool recompute)
-{
-    routeJCKnob(gain, toneStack, knob, position, recompute);
 }
 
 void JCAmpLead::process(SampleFrame* frame)

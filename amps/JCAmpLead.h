@@ -21,11 +21,7 @@ class JCAmpLead final : public AmpChannel {
 public:
     JCAmpLead();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     OnePole inputFilter;                           // 130 Hz low-pass; first input high-pass
     OnePole inputFilter2;                          // 130 Hz low-pass; second input high-pass

@@ -23,11 +23,7 @@ class MVAmpClean final : public AmpChannel {
 public:
     MVAmpClean();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     MVCleanGainTS gainTS;                    // gain pot and tone stack
     MVMasterPresence masterPresence;         // presence and master

@@ -19,11 +19,7 @@ class MVAmpLead final : public AmpChannel {
 public:
     MVAmpLead();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     OnePole interstageFilter;                 // 250 Hz low-pass; high-pass after the first stage
     MVLeadGain gain;                          // gain pot
