@@ -8,7 +8,7 @@
 
 #include "plugin/FactoryPrograms.h"
 #include "tests/bank/ThirdOctaves.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Sample-by-sample comparison of two decoded audio files, for checking that
 // two builds of the plug-in (or two precisions) render the same result.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <cstddef>
 #include <string>

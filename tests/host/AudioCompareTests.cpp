@@ -1,6 +1,6 @@
 // The sample-by-sample comparison behind selvarine-compare.
 
-#include "tools/AudioCompare.h"
+#include "host/AudioCompare.h"
 
 #include <gtest/gtest.h>
 

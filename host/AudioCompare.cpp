@@ -1,4 +1,4 @@
-#include "tools/AudioCompare.h"
+#include "host/AudioCompare.h"
 
 #include <cmath>
 #include <limits>

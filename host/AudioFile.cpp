@@ -1,6 +1,6 @@
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
-#include "tools/WavFile.h"
+#include "host/WavFile.h"
 
 #if SELVARINE_HAVE_SNDFILE
 #include <sndfile.h>

@@ -1,4 +1,4 @@
-#include "tools/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "tools/BlockRenderer.h"
+#include "host/BlockRenderer.h"
 
 #include <algorithm>
 #include <type_traits>

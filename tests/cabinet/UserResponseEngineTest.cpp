@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/state/WavFixture.h"
+#include "tests/support/WavFixture.h"
 
 using namespace fixture;
 

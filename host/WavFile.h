@@ -15,7 +15,7 @@
 // Written: 16- and 24-bit PCM and 32-bit float with the plain format chunk
 // (tags 1 and 3, a "fact" chunk for float), at most 4 GiB.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <cstdint>
 #include <string>

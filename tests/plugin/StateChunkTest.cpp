@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/StateChunk.h"
-#include "tests/state/StateHost.h"
+#include "tests/plugin/StateHost.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // Reading and writing whole audio files. Audio is held deinterleaved, one
 // vector per channel, in double precision. Builds with libsndfile (Linux) read
 // and write every container it knows; builds without it (Windows) read and
-// write WAV files through tools/WavFile.h.
+// write WAV files through host/WavFile.h.
 
 #include <string>
 #include <vector>

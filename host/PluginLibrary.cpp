@@ -1,4 +1,4 @@
-#include "tools/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "tests/state/WavFixture.h"
+#include "tests/support/WavFixture.h"
 
 using namespace fixture;
 

@@ -6,7 +6,7 @@
 // way a simple host drives it: create, open, set rate and block size, switch
 // mains on, process, switch mains off, close.
 
-#include "tools/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 #include "vst/VstInterface.h"
 
 #include <atomic>

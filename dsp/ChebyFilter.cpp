@@ -1,4 +1,6 @@
-#include "effects/ChebyFilter.h"
+#include "dsp/ChebyFilter.h"
+
+#include "dsp/RateBand.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +13,8 @@ constexpr double kCornerHz = 20000.0;
 
 // Band limits (Hz) and the design rate of each band; a rate below limit[i]
 // (and not below the previous limit) uses designRate[i].
-constexpr float kBandLimits[] = {46000.0f, 68000.0f, 92000.0f, 136000.0f, 184200.0f};
+constexpr float kBandLimits[] = {RateBand::kLimit44k1, RateBand::kLimit48k, RateBand::kLimit88k2, RateBand::kLimit96k,
+                                 RateBand::kLimit176k4};
 constexpr double kDesignRates[] = {44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0};
 
 } // namespace
@@ -20,7 +23,7 @@ double ChebyFilter::designRateFor(float rate) noexcept
 {
     int band = 0;
     for (float limit : kBandLimits) {
-        if (rate < limit)
+        if (RateBand::below(rate, limit))
             break;
         ++band;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/CommonBase.h"
+#include "dsp/DenormalFlush.h"
 #include "dsp/Mailbox.h"
 
 // A sixth-order Butterworth low-pass at 20 kHz, used in pairs around the
@@ -53,8 +54,8 @@ public:
         double y = active_.b[0] * input;
         for (int k = 0; k < kOrder; ++k)
             y += active_.b[k + 1] * x[k] + active_.c[k] * yp[k];
-        // Values far below the 1e-20 step vanish instead of decaying through denormals.
-        y = (y + kDenormalGuard) - kDenormalGuard;
+        // Values far below the guard vanish instead of decaying through denormals.
+        y = flushDenormalRaised(y);
         // The newest values go in front by moving the start back one place;
         // each is stored twice, kOrder apart, so the run stays contiguous.
         head_ = head_ == 0 ? kOrder - 1 : head_ - 1;
@@ -64,8 +65,6 @@ public:
     }
 
 private:
-    static constexpr double kDenormalGuard = 1e-20;
-
     Mailbox<Coefficients> coefficients_; // sets handed from the selecting thread to the filtering thread
     Coefficients active_{};              // filtering thread: the set in use (all zero before the first selection)
     // Filtering thread: the previous kOrder inputs and outputs, most recent

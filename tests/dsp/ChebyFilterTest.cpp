@@ -1,4 +1,4 @@
-#include "effects/ChebyFilter.h"
+#include "dsp/ChebyFilter.h"
 
 #include <gtest/gtest.h>
 

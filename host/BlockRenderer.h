@@ -4,8 +4,8 @@
 // process calls of a given size pattern, in 32- or 64-bit floating point, with
 // separate or shared (in-place) input and output buffers.
 
-#include "tools/AudioFile.h"
-#include "tools/PluginInstance.h"
+#include "host/AudioFile.h"
+#include "host/PluginInstance.h"
 
 #include <functional>
 #include <vector>

@@ -3,7 +3,7 @@
 // same values, and what we write it must read to the same values.
 
 #include "TestWorkDir.h"
-#include "tools/WavFile.h"
+#include "host/WavFile.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

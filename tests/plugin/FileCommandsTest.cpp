@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "plugin/PresetFiles.h"
-#include "tests/state/StateHost.h"
-#include "tests/state/WavFixture.h"
+#include "tests/plugin/StateHost.h"
+#include "tests/support/WavFixture.h"
 
 using fixture::Bytes;
 using fixture::TempFile;

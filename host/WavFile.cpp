@@ -1,4 +1,4 @@
-#include "tools/WavFile.h"
+#include "host/WavFile.h"
 
 #include <algorithm>
 #include <bit>
