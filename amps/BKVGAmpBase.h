@@ -4,7 +4,6 @@
 #include "dsp/BKVGGain.h"
 #include "dsp/BKVGPresence.h"
 #include "dsp/BKVGTS.h"
-#include "dsp/Mailbox.h"
 #include "dsp/OnePole.h"
 #include "dsp/SaturatingIntegrator.h"
 #include "dsp/TubeStage.h"
@@ -22,11 +21,6 @@
 // at every sample, so a change acts at once.
 class BKVGAmpBase : public AmpChannel {
 public:
-    void setSampleRate(float rate) override;
-    void reset() override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
-
     Relaxed<float> master{0.5f};   // "Amp Master" position 0..1 (0.5 like every knob until written), the linear output gain
     BKVGGain gain;                 // gain pot
     BKVGTS toneStack;              // low, mid, high
@@ -38,24 +32,4 @@ public:
 
 protected:
     explicit BKVGAmpBase(double integratorCorner);
-
-    // Installs a pending tuning set; called first thing by process().
-    void takeUpTuning() noexcept
-    {
-        if (tuning_.fetch())
-            installTuning(tuning_.current());
-    }
-
-private:
-    struct Tuning {
-        OnePole::Coefficients interstage;   // 20 Hz
-        OnePole::Coefficients tubeFeedback; // 20 Hz
-        OnePole::Coefficients output;       // 20 Hz
-        double integratorAlpha = 0.0;       // integrator step at the channel's corner
-    };
-
-    void publishTuning(float rate) noexcept;
-    void installTuning(const Tuning& tuning) noexcept;
-
-    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

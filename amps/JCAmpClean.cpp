@@ -1,67 +1,24 @@
 #include "amps/JCAmpClean.h"
-#include "amps/JCKnobs.h"
 
 JCAmpClean::JCAmpClean()
 {
-    publishTuning(sampleRate);
-}
-
-void JCAmpClean::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(500.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void JCAmpClean::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
-}
-
-void JCAmpClean::setSampleRate(float rate)
-{
-    AmpChannel::setSampleRate(rate);
-    inputNetwork.setSampleRate(rate);
-    inputNetwork.installFixedCoefficients();
-    gain.setSampleRate(rate);
-    gain.updateCoefficients();
-    toneStack.setSampleRate(rate);
-    toneStack.updateCoefficients();
-    interstageFilter.setSampleRate(rate);
-    tube.feedbackFilter.setSampleRate(rate);
-    outputFilter.setSampleRate(rate);
-    publishTuning(rate);
-}
-
-void JCAmpClean::reset()
-{
-    gain.reset();
-    toneStack.reset();
-}
-
-void JCAmpClean::activate()
-{
-    gain.updateCoefficients();
-    toneStack.updateCoefficients();
-}
-
-void JCAmpClean::setKnob(AmpKnob knob, float position, bool recompute)
-{
-    routeJCKnob(gain, toneStack, knob, position, recompute);
+    // "Amp Gain" to the gain network, every other knob to the tone stack,
+    // which also carries presence and master.
+    routeKnobs({knobIn(gain, gain.gain), knobIn(toneStack, toneStack.low), knobIn(toneStack, toneStack.mid),
+                knobIn(toneStack, toneStack.high), knobIn(toneStack, toneStack.presence),
+                knobIn(toneStack, toneStack.master)});
+    wireNetworks({fixedNetwork(inputNetwork), knobNetwork(gain), knobNetwork(toneStack)});
+    // Interstage 20 Hz, tube feedback 500 Hz, output 20 Hz.
+    static constexpr std::array<double, 3> kCorners{20.0, 500.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&interstageFilter}, CornerUse{.tube = &tube}, CornerUse{&outputFilter}});
 }
 
 void JCAmpClean::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = inputNetwork.filter(frame->value);
     x = gain.filter(x);

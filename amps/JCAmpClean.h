@@ -4,7 +4,6 @@
 #include "dsp/JCGain.h"
 #include "dsp/JCInput.h"
 #include "dsp/JCTSPresenceMaster.h"
-#include "dsp/Mailbox.h"
 #include "dsp/OnePole.h"
 #include "dsp/SaturatingIntegrator.h"
 #include "dsp/TubeStage.h"
@@ -25,11 +24,7 @@ class JCAmpClean final : public AmpChannel {
 public:
     JCAmpClean();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     JCInput inputNetwork;                     // fixed input network
     JCGain gain;                              // gain pot
@@ -38,17 +33,4 @@ public:
     SaturatingIntegrator integrator{22000.0}; // slew-limiting low-pass at 22 kHz
     TubeStage tube{0.2};                      // power stage, bias 0.2, feedback low-passed at 500 Hz
     OnePole outputFilter;                     // 20 Hz low-pass; high-pass at the output
-
-private:
-    struct Tuning {
-        OnePole::Coefficients interstage;   // 20 Hz
-        OnePole::Coefficients tubeFeedback; // 500 Hz
-        OnePole::Coefficients output;       // 20 Hz
-        double integratorAlpha = 0.0;       // integrator step at 22 kHz
-    };
-
-    void publishTuning(float rate) noexcept;
-    void installTuning(const Tuning& tuning) noexcept;
-
-    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

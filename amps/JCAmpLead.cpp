@@ -1,75 +1,25 @@
 #include "amps/JCAmpLead.h"
-#include "amps/JCKnobs.h"
 
 JCAmpLead::JCAmpLead()
 {
-    publishTuning(sampleRate);
-}
-
-void JCAmpLead::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.input = OnePole::lowpass(130.0, rate);
-    t.firstAlpha = firstIntegrator.alphaFor(rate);
-    t.secondAlpha = secondIntegrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(50.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void JCAmpLead::installTuning(const Tuning& t) noexcept
-{
-    inputFilter.setCoefficients(t.input);
-    inputFilter2.setCoefficients(t.input);
-    firstIntegrator.restart(t.firstAlpha);
-    secondIntegrator.restart(t.secondAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
-}
-
-void JCAmpLead::setSampleRate(float rate)
-{
-    AmpChannel::setSampleRate(rate);
-    inputFilter.setSampleRate(rate);
-    inputFilter2.setSampleRate(rate);
-    inputNetwork.setSampleRate(rate);
-    inputNetwork.installFixedCoefficients();
-    gain.setSampleRate(rate);
-    gain.updateCoefficients();
-    toneStack.setSampleRate(rate);
-    toneStack.updateCoefficients();
-    interstageFilter.setSampleRate(rate);
-    tube.feedbackFilter.setSampleRate(rate);
-    outputFilter.setSampleRate(rate);
-    publishTuning(rate);
-}
-
-void JCAmpLead::reset()
-{
-    gain.reset();
-    toneStack.reset();
-}
-
-void JCAmpLead::activate()
-{
-    inputNetwork.installFixedCoefficients();
-    gain.updateCoefficients();
-    toneStack.updateCoefficients();
-}
-
-void JCAmpLead::setKnob(AmpKnob knob, float position, bool recompute)
-{
-    routeJCKnob(gain, toneStack, knob, position, recompute);
+    // "Amp Gain" to the gain network, every other knob to the tone stack,
+    // which also carries presence and master.
+    routeKnobs({knobIn(gain, gain.gain), knobIn(toneStack, toneStack.low), knobIn(toneStack, toneStack.mid),
+                knobIn(toneStack, toneStack.high), knobIn(toneStack, toneStack.presence),
+                knobIn(toneStack, toneStack.master)});
+    wireNetworks({fixedNetwork(inputNetwork), knobNetwork(gain), knobNetwork(toneStack)});
+    // Both input filters 130 Hz, interstage 20 Hz, tube feedback 50 Hz, output 20 Hz.
+    static constexpr std::array<double, 4> kCorners{130.0, 20.0, 50.0, 20.0};
+    wireTuning({&firstIntegrator, &secondIntegrator}, kCorners,
+               {CornerUse{&inputFilter, &inputFilter2}, CornerUse{&interstageFilter}, CornerUse{.tube = &tube},
+                CornerUse{&outputFilter}});
 }
 
 void JCAmpLead::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = inputFilter.highpass(frame->value);
     x = inputFilter2.highpass(x);

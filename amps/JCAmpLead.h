@@ -4,7 +4,6 @@
 #include "dsp/JCGain.h"
 #include "dsp/JCInput.h"
 #include "dsp/JCTSPresenceMaster.h"
-#include "dsp/Mailbox.h"
 #include "dsp/OnePole.h"
 #include "dsp/SaturatingIntegrator.h"
 #include "dsp/TubeStage.h"
@@ -22,11 +21,7 @@ class JCAmpLead final : public AmpChannel {
 public:
     JCAmpLead();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     OnePole inputFilter;                           // 130 Hz low-pass; first input high-pass
     OnePole inputFilter2;                          // 130 Hz low-pass; second input high-pass
@@ -38,19 +33,4 @@ public:
     SaturatingIntegrator secondIntegrator{7560.0}; // after the tone stack, 7560 Hz
     TubeStage tube{0.2};                           // power stage, bias 0.2, feedback low-passed at 50 Hz
     OnePole outputFilter;                          // 20 Hz low-pass; high-pass at the output
-
-private:
-    struct Tuning {
-        OnePole::Coefficients input;        // 130 Hz, both input filters
-        OnePole::Coefficients interstage;   // 20 Hz
-        OnePole::Coefficients tubeFeedback; // 50 Hz
-        OnePole::Coefficients output;       // 20 Hz
-        double firstAlpha = 0.0;            // first integrator step at 10 kHz
-        double secondAlpha = 0.0;           // second integrator step at 7560 Hz
-    };
-
-    void publishTuning(float rate) noexcept;
-    void installTuning(const Tuning& tuning) noexcept;
-
-    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

@@ -2,79 +2,21 @@
 
 MVAmpClean::MVAmpClean()
 {
-    publishTuning(sampleRate);
-}
-
-void MVAmpClean::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.input = OnePole::lowpass(50.0, rate);
-    t.interstage = OnePole::lowpass(20.0, rate);
-    t.tubeFeedback = OnePole::lowpass(380.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void MVAmpClean::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    inputFilter.setCoefficients(t.input);
-    interstageFilter.setCoefficients(t.interstage);
-    tube.restart(t.tubeFeedback);
-    outputFilter.setCoefficients(t.output);
-}
-
-void MVAmpClean::setSampleRate(float rate)
-{
-    AmpChannel::setSampleRate(rate);
-    inputFilter.setSampleRate(rate);
-    interstageFilter.setSampleRate(rate);
-    gainTS.setSampleRate(rate);
-    gainTS.updateCoefficients();
-    masterPresence.setSampleRate(rate);
-    masterPresence.updateCoefficients();
-    tube.feedbackFilter.setSampleRate(rate);
-    outputFilter.setSampleRate(rate);
-    publishTuning(rate);
-}
-
-void MVAmpClean::reset()
-{
-    gainTS.reset();
-    masterPresence.reset();
-}
-
-void MVAmpClean::activate()
-{
-    gainTS.updateCoefficients();
-    masterPresence.updateCoefficients();
-}
-
-void MVAmpClean::setKnob(AmpKnob knob, float position, bool recompute)
-{
-    switch (knob) {
-    case AmpKnob::Gain: gainTS.gain = position; break;
-    case AmpKnob::Low: gainTS.low = position; break;
-    case AmpKnob::Mid: gainTS.mid = position; break;
-    case AmpKnob::High: gainTS.high = position; break;
-    case AmpKnob::Presence: masterPresence.presence = position; break;
-    case AmpKnob::Master: masterPresence.master = position; break;
-    }
-    if (!recompute)
-        return;
-    if (knob == AmpKnob::Presence || knob == AmpKnob::Master)
-        masterPresence.updateCoefficients();
-    else
-        gainTS.updateCoefficients();
+    routeKnobs({knobIn(gainTS, gainTS.gain), knobIn(gainTS, gainTS.low), knobIn(gainTS, gainTS.mid),
+                knobIn(gainTS, gainTS.high), knobIn(masterPresence, masterPresence.presence),
+                knobIn(masterPresence, masterPresence.master)});
+    wireNetworks({knobNetwork(gainTS), knobNetwork(masterPresence)});
+    // Input 50 Hz, interstage 20 Hz, tube feedback 380 Hz, output 20 Hz.
+    static constexpr std::array<double, 4> kCorners{50.0, 20.0, 380.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&inputFilter}, CornerUse{&interstageFilter}, CornerUse{.tube = &tube}, CornerUse{&outputFilter}});
 }
 
 void MVAmpClean::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = inputFilter.highpass(frame->value);
     x = gainTS.filter(x);

@@ -3,7 +3,6 @@
 #include "amps/AmpChannel.h"
 #include "dsp/MVCleanGainTS.h"
 #include "dsp/MVMasterPresence.h"
-#include "dsp/Mailbox.h"
 #include "dsp/OnePole.h"
 #include "dsp/SaturatingIntegrator.h"
 #include "dsp/TubeStage.h"
@@ -24,11 +23,7 @@ class MVAmpClean final : public AmpChannel {
 public:
     MVAmpClean();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     MVCleanGainTS gainTS;                    // gain pot and tone stack
     MVMasterPresence masterPresence;         // presence and master
@@ -37,19 +32,4 @@ public:
     SaturatingIntegrator integrator{15000.0}; // slew-limiting low-pass at 15 kHz
     TubeStage tube{0.2};                     // power stage, bias 0.2, feedback low-passed at 380 Hz
     OnePole outputFilter;                    // 20 Hz low-pass; high-pass at the output
-
-private:
-    // The constants derived from the rate, installed together by the audio thread.
-    struct Tuning {
-        OnePole::Coefficients input;        // 50 Hz
-        OnePole::Coefficients interstage;   // 20 Hz
-        OnePole::Coefficients tubeFeedback; // 380 Hz
-        OnePole::Coefficients output;       // 20 Hz
-        double integratorAlpha = 0.0;       // integrator step at 15 kHz
-    };
-
-    void publishTuning(float rate) noexcept;
-    void installTuning(const Tuning& tuning) noexcept;
-
-    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

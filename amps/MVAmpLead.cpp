@@ -2,89 +2,22 @@
 
 MVAmpLead::MVAmpLead()
 {
-    publishTuning(sampleRate);
-}
-
-void MVAmpLead::publishTuning(float rate) noexcept
-{
-    Tuning& t = tuning_.draft();
-    t.integratorAlpha = integrator.alphaFor(rate);
-    t.interstage = OnePole::lowpass(250.0, rate);
-    t.firstTubeFeedback = OnePole::lowpass(60.0, rate);
-    t.secondTubeFeedback = OnePole::lowpass(600.0, rate);
-    t.output = OnePole::lowpass(20.0, rate);
-    tuning_.publish();
-}
-
-void MVAmpLead::installTuning(const Tuning& t) noexcept
-{
-    integrator.restart(t.integratorAlpha);
-    interstageFilter.setCoefficients(t.interstage);
-    firstTube.restart(t.firstTubeFeedback);
-    secondTube.restart(t.secondTubeFeedback);
-    outputFilter.setCoefficients(t.output);
-}
-
-void MVAmpLead::setSampleRate(float rate)
-{
-    AmpChannel::setSampleRate(rate);
-    interstageFilter.setSampleRate(rate);
-    gain.setSampleRate(rate);
-    gain.updateCoefficients();
-    toneStack.setSampleRate(rate);
-    toneStack.updateCoefficients();
-    firstTube.feedbackFilter.setSampleRate(rate);
-    secondTube.feedbackFilter.setSampleRate(rate);
-    masterPresence.setSampleRate(rate);
-    masterPresence.updateCoefficients();
-    outputFilter.setSampleRate(rate);
-    publishTuning(rate);
-}
-
-void MVAmpLead::reset()
-{
-    gain.reset();
-    toneStack.reset();
-    masterPresence.reset();
-}
-
-void MVAmpLead::activate()
-{
-    gain.updateCoefficients();
-    toneStack.updateCoefficients();
-    masterPresence.updateCoefficients();
-}
-
-void MVAmpLead::setKnob(AmpKnob knob, float position, bool recompute)
-{
-    switch (knob) {
-    case AmpKnob::Gain:
-        gain.gain = position;
-        if (recompute)
-            gain.updateCoefficients();
-        break;
-    case AmpKnob::Low:
-    case AmpKnob::Mid:
-    case AmpKnob::High:
-        (knob == AmpKnob::Low ? toneStack.low : knob == AmpKnob::Mid ? toneStack.mid : toneStack.high) = position;
-        if (recompute)
-            toneStack.updateCoefficients();
-        break;
-    case AmpKnob::Presence:
-    case AmpKnob::Master:
-        (knob == AmpKnob::Presence ? masterPresence.presence : masterPresence.master) = position;
-        if (recompute)
-            masterPresence.updateCoefficients();
-        break;
-    }
+    routeKnobs({knobIn(gain, gain.gain), knobIn(toneStack, toneStack.low), knobIn(toneStack, toneStack.mid),
+                knobIn(toneStack, toneStack.high), knobIn(masterPresence, masterPresence.presence),
+                knobIn(masterPresence, masterPresence.master)});
+    wireNetworks({knobNetwork(gain), knobNetwork(toneStack), knobNetwork(masterPresence)});
+    // Interstage 250 Hz, first tube feedback 60 Hz, second 600 Hz, output 20 Hz.
+    static constexpr std::array<double, 4> kCorners{250.0, 60.0, 600.0, 20.0};
+    wireTuning({&integrator}, kCorners,
+               {CornerUse{&interstageFilter}, CornerUse{.tube = &firstTube}, CornerUse{.tube = &secondTube},
+                CornerUse{&outputFilter}});
 }
 
 void MVAmpLead::process(SampleFrame* frame)
 {
     if (!enabled)
         return;
-    if (tuning_.fetch())
-        installTuning(tuning_.current());
+    takeUpTuning();
 
     double x = gain.filter(frame->value);
     const double first = firstTube.process(20.0 * (1.585 * x - firstTube.feedback));

@@ -4,7 +4,6 @@
 #include "dsp/MVLeadGain.h"
 #include "dsp/MVLeadTS.h"
 #include "dsp/MVMasterPresence.h"
-#include "dsp/Mailbox.h"
 #include "dsp/OnePole.h"
 #include "dsp/SaturatingIntegrator.h"
 #include "dsp/TubeStage.h"
@@ -20,11 +19,7 @@ class MVAmpLead final : public AmpChannel {
 public:
     MVAmpLead();
 
-    void setSampleRate(float rate) override;
-    void reset() override;
     void process(SampleFrame* frame) override;
-    void setKnob(AmpKnob knob, float position, bool recompute) override;
-    void activate() override;
 
     OnePole interstageFilter;                 // 250 Hz low-pass; high-pass after the first stage
     MVLeadGain gain;                          // gain pot
@@ -34,18 +29,4 @@ public:
     SaturatingIntegrator integrator{10000.0}; // slew-limiting low-pass at 10 kHz
     TubeStage secondTube{0.2};                // power stage, bias 0.2, feedback low-passed at 600 Hz
     OnePole outputFilter;                     // 20 Hz low-pass; high-pass at the output
-
-private:
-    struct Tuning {
-        OnePole::Coefficients interstage;         // 250 Hz
-        OnePole::Coefficients firstTubeFeedback;  // 60 Hz
-        OnePole::Coefficients secondTubeFeedback; // 600 Hz
-        OnePole::Coefficients output;             // 20 Hz
-        double integratorAlpha = 0.0;             // integrator step at 10 kHz
-    };
-
-    void publishTuning(float rate) noexcept;
-    void installTuning(const Tuning& tuning) noexcept;
-
-    Mailbox<Tuning> tuning_; // rate-dependent constants on their way to the audio thread
 };

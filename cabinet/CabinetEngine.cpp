@@ -30,14 +30,36 @@ CabinetEngine::CabinetEngine(const double* bank)
         filter.setSampleRate(2.0f * sampleRate_);
         filter.selectCoefficients();
     }
-    lowRate_ = sampleRate_ <= kLowRateLimit;
+    lowRate_ = RateBand::upTo(sampleRate_, kLowRateLimit);
     clear();
 }
 
-void CabinetEngine::setSlot(int slot, SlotSetting setting, float value) noexcept
+bool CabinetEngine::rebuildOnChange(float& last, float value) noexcept
+{
+    const bool changed = !(value == last);
+    last = value;
+    if (!changed || !rateSet_)
+        return false;
+    rebuild();
+    return true;
+}
+
+bool CabinetEngine::setMode(float value) noexcept
+{
+    stereo_ = value != 0.0f;
+    return rebuildOnChange(lastMode_, value);
+}
+
+bool CabinetEngine::setBlend(float value) noexcept
+{
+    blend_ = CabinetSlot::unitFor(value);
+    return rebuildOnChange(lastBlend_, value);
+}
+
+bool CabinetEngine::setSlot(int slot, SlotSetting setting, float value) noexcept
 {
     if (slot != 0 && slot != 1)
-        return;
+        return false;
     CabinetSlot& s = slots_[slot];
     switch (setting) {
     case SlotSetting::Off: s.off = value != 0.0f; break;
@@ -50,6 +72,7 @@ void CabinetEngine::setSlot(int slot, SlotSetting setting, float value) noexcept
     case SlotSetting::Volume: s.volume = CabinetSlot::unitFor(value); break;
     case SlotSetting::Pan: s.pan = CabinetSlot::unitFor(value); break;
     }
+    return rebuildOnChange(lastSlot_[slot][static_cast<int>(setting)], value);
 }
 
 void CabinetEngine::rebuild() noexcept
@@ -82,7 +105,7 @@ void CabinetEngine::rebuild() noexcept
     const double* r = one.response.data();
     const double* s = two.response.data();
 
-    const bool lowRate = sampleRate_ <= kLowRateLimit;
+    const bool lowRate = RateBand::upTo(sampleRate_, kLowRateLimit);
     for (int ch = 0; ch < channels; ++ch) {
         const double w1 = weights[ch].first;
         const double w2 = weights[ch].second;
@@ -120,7 +143,8 @@ void CabinetEngine::setSampleRate(float rate) noexcept
         filter.setSampleRate(2.0f * rate);
         filter.selectCoefficients();
     }
-    lowRate_ = rate <= kLowRateLimit;
+    lowRate_ = RateBand::upTo(rate, kLowRateLimit);
+    rateSet_ = true;
     rebuild();
 }
 

@@ -2,8 +2,9 @@
 
 #include "cabinet/CabinetSlot.h"
 #include "cabinet/Convolver.h"
+#include "dsp/RateBand.h"
 #include "dsp/Relaxed.h"
-#include "effects/ChebyFilter.h"
+#include "dsp/ChebyFilter.h"
 
 #include <vector>
 
@@ -22,8 +23,13 @@ enum class SlotSetting { Off, Cabinet, Microphone, Axis, Position, Distance, Pha
 // 4096 samples for the small convolvers; above 68000 Hz the 8192 stored
 // samples go to the large convolvers unchanged.
 //
+// The setters take the parameter values as the host gives them. Once a rate
+// is set, a value that differs from the last one given for the same setting
+// (NaN always differs) rebuilds the responses at once; an unchanged value,
+// as every program change writes, costs nothing.
+//
 // Threads: the setters, rebuild(), setSampleRate() and clear() run on the
-// parameter side, one at a time (the shell serialises them); setSampleRate()
+// parameter side, one at a time (the owner serialises them); setSampleRate()
 // and clear() only while processing is stopped. processMono() and
 // processStereo() run on the audio thread. rebuild() may run while audio
 // runs: the responses reach the audio thread only through the convolvers'
@@ -33,7 +39,7 @@ class CabinetEngine {
 public:
     static constexpr int kSlots = 2;                     // cabinets 1 and 2
     static constexpr int kStoredLength = 8192;           // samples of a stored response
-    static constexpr float kLowRateLimit = 68000.0f;     // Hz; at or below it: decimate, small convolvers
+    static constexpr float kLowRateLimit = RateBand::kLimit48k; // Hz; up to it: decimate, small convolvers
     static constexpr double kMonoOutputFactor = 0.1;     // output scale in mono mode
     static constexpr double kStereoOutputFactor = 0.2;   // output scale per channel in stereo mode
 
@@ -44,11 +50,14 @@ public:
     CabinetEngine(const CabinetEngine&) = delete;
     CabinetEngine& operator=(const CabinetEngine&) = delete;
 
-    // Parameter side: store settings without rebuilding.
+    // Parameter side: store a setting without rebuilding.
     void setStereo(bool stereo) noexcept { stereo_ = stereo; }
-    void setBlend(float value) noexcept { blend_ = CabinetSlot::unitFor(value); }
-    // slot: 0 or 1 (others are ignored); value: the normalised parameter value.
-    void setSlot(int slot, SlotSetting setting, float value) noexcept;
+    // Parameter side: "CAB type" (0 mono, otherwise stereo), "CAB blend" and
+    // the settings of one slot (0 or 1; others are ignored), each a
+    // normalised parameter value. True when the responses were rebuilt.
+    bool setMode(float value) noexcept;
+    bool setBlend(float value) noexcept;
+    bool setSlot(int slot, SlotSetting setting, float value) noexcept;
 
     // Parameter side: recomputes both cabinet responses and the channel
     // responses and loads them into the convolvers of the current rate.
@@ -84,6 +93,12 @@ public:
     const double* channelResponse(int channel) const noexcept { return channelResponse_[channel == 1 ? 1 : 0].data(); }
 
 private:
+    static constexpr int kSlotSettings = 9; // the members of SlotSetting
+
+    // Records `value` as the last one of its setting; rebuilds when it
+    // differs from the previous one and a rate is set. True when rebuilt.
+    bool rebuildOnChange(float& last, float value) noexcept;
+
     const double* bank_;                          // stored responses, read-only (may be null)
     float sampleRate_ = 44100.0f;                 // Hz, the host rate
     bool stereo_ = false;                         // cabinet mode: false mono, true stereo
@@ -94,4 +109,8 @@ private:
     Convolver largeConvolvers_[2]{Convolver(Convolver::kLargeHead), Convolver(Convolver::kLargeHead)}; // left, right; above 68 kHz
     ChebyFilter decimators_[4];                   // parameter side: left pair, right pair (used in series)
     Relaxed<bool> lowRate_{true};                 // read by audio: small convolvers (rate ≤ 68000 Hz)
+    bool rateSet_ = false;                        // parameter side: setSampleRate() has run
+    float lastMode_ = 0.0f;                       // parameter side: the values last given to the setters
+    float lastBlend_ = 0.5f;
+    float lastSlot_[kSlots][kSlotSettings]{};
 };

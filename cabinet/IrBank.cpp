@@ -1,5 +1,6 @@
 #include "cabinet/IrBank.h"
 
+#include "dsp/RateBand.h"
 #include "resources/IrBankData.h"
 
 #include <algorithm>
@@ -21,11 +22,11 @@ const double* builtInBank() noexcept
 
 int familyForRate(float rate) noexcept
 {
-    if (rate < 46000.0f)
+    if (RateBand::below(rate, RateBand::kLimit44k1))
         return 0;
-    if (rate < 68000.0f)
+    if (RateBand::below(rate, RateBand::kLimit48k))
         return 1;
-    if (rate < 92000.0f)
+    if (RateBand::below(rate, RateBand::kLimit88k2))
         return 0;
     return 1;
 }

@@ -17,7 +17,7 @@ UserResponseEngine::UserResponseEngine()
 void UserResponseEngine::setSampleRate(float rate)
 {
     sampleRate = rate;
-    const bool low = rate <= kLowRateLimit;
+    const bool low = RateBand::upTo(rate, kLowRateLimit);
     maxLength = low ? kSmallLength : kLargeLength;
     lowRate = low;
 }

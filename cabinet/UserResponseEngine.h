@@ -4,6 +4,7 @@
 
 #include "cabinet/Convolver.h"
 #include "cabinet/WavReader.h"
+#include "dsp/RateBand.h"
 #include "dsp/Relaxed.h"
 
 // Applies an impulse response that the user loaded from a WAV file, in series
@@ -25,7 +26,7 @@ public:
     static constexpr int kLargeHead = 128;         // convolver head length above it
     static constexpr int kSmallLength = 64 * kSmallHead; // 4096 response samples
     static constexpr int kLargeLength = 64 * kLargeHead; // 8192 response samples
-    static constexpr float kLowRateLimit = 68000.0f;     // Hz; rates at or below use the small convolvers
+    static constexpr float kLowRateLimit = RateBand::kLimit48k; // Hz; rates up to it use the small convolvers
     static constexpr double kOutputGain = 0.25;          // fixed output factor of the engine
     static constexpr double kTaperBase = 0.54;           // Hamming window: w = base - depth * cos(...)
     static constexpr double kTaperDepth = 0.46;

@@ -1,7 +1,5 @@
 #include "dsp/BKVGGain.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -39,15 +37,4 @@ constexpr KnobTransferFunction<2> kTransfer{
 
 } // namespace
 
-void BKVGGain::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{double(gain), 0.0, 0.0, 0.0, 0.0, 0.0}, den, num);
-}
-
-void BKVGGain::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+BKVGGain::BKVGGain() : KnobNetwork(kTransfer, {KnobVariable::g}) {}

@@ -1,23 +1,9 @@
 #pragma once
 
-#include "dsp/Relaxed.h"
-#include "dsp/SZCrossfade.h"
+#include "dsp/KnobNetwork.h"
 
 // The BKVG channels' gain network: a 10 kOhm divider.
-//
-// Threads: the knob positions are written by the parameter thread;
-// updateCoefficients() runs on the writer side (parameter thread, or while
-// stopped) and hands the new set to the audio thread through the crossfade.
-class BKVGGain final : public SZBase2 {
+class BKVGGain final : public KnobNetwork<2> {
 public:
-    static constexpr int kOrder = 2;
-
-    // The analog denominator and numerator (N+1 coefficients each, ascending
-    // powers of s) at the stored knob positions.
-    void analogCoefficients(double* den, double* num) const noexcept;
-    // Recomputes the transfer function from the knobs and installs it with a
-    // fresh crossfade.
-    void updateCoefficients() noexcept;
-
-    Relaxed<float> gain{0.5f};     // "Amp Gain" knob position 0..1 (written by the parameter thread)
+    BKVGGain();
 };

@@ -1,7 +1,5 @@
 #include "dsp/BKVGTS.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -184,15 +182,4 @@ constexpr KnobTransferFunction<6> kTransfer{
 
 } // namespace
 
-void BKVGTS::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{0.0, double(low), double(mid), double(high), 0.0, 0.0}, den, num);
-}
-
-void BKVGTS::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+BKVGTS::BKVGTS() : KnobNetwork(kTransfer, {KnobVariable::l, KnobVariable::m, KnobVariable::h}) {}

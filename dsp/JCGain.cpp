@@ -1,7 +1,5 @@
 #include "dsp/JCGain.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -45,15 +43,4 @@ constexpr KnobTransferFunction<3> kTransfer{
 
 } // namespace
 
-void JCGain::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{double(gain), 0.0, 0.0, 0.0, 0.0, 0.0}, den, num);
-}
-
-void JCGain::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+JCGain::JCGain() : KnobNetwork(kTransfer, {KnobVariable::g}) {}

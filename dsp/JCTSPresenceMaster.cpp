@@ -1,7 +1,5 @@
 #include "dsp/JCTSPresenceMaster.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -211,15 +209,4 @@ constexpr KnobTransferFunction<4> kTransfer{
 
 } // namespace
 
-void JCTSPresenceMaster::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{0.0, double(low), double(mid), double(high), double(presence), double(master)}, den, num);
-}
-
-void JCTSPresenceMaster::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+JCTSPresenceMaster::JCTSPresenceMaster() : KnobNetwork(kTransfer, {KnobVariable::l, KnobVariable::m, KnobVariable::h, KnobVariable::p, KnobVariable::v}) {}

@@ -1,7 +1,5 @@
 #include "dsp/MVCleanGainTS.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -221,15 +219,4 @@ constexpr KnobTransferFunction<6> kTransfer{
 
 } // namespace
 
-void MVCleanGainTS::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{double(gain), double(low), double(mid), double(high), 0.0, 0.0}, den, num);
-}
-
-void MVCleanGainTS::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+MVCleanGainTS::MVCleanGainTS() : KnobNetwork(kTransfer, {KnobVariable::g, KnobVariable::l, KnobVariable::m, KnobVariable::h}) {}

@@ -1,7 +1,5 @@
 #include "dsp/MVLeadGain.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -40,15 +38,4 @@ constexpr KnobTransferFunction<3> kTransfer{
 
 } // namespace
 
-void MVLeadGain::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{double(gain), 0.0, 0.0, 0.0, 0.0, 0.0}, den, num);
-}
-
-void MVLeadGain::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+MVLeadGain::MVLeadGain() : KnobNetwork(kTransfer, {KnobVariable::g}) {}

@@ -1,7 +1,5 @@
 #include "dsp/MVLeadTS.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -65,15 +63,4 @@ constexpr KnobTransferFunction<3> kTransfer{
 
 } // namespace
 
-void MVLeadTS::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{0.0, double(low), double(mid), double(high), 0.0, 0.0}, den, num);
-}
-
-void MVLeadTS::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+MVLeadTS::MVLeadTS() : KnobNetwork(kTransfer, {KnobVariable::l, KnobVariable::m, KnobVariable::h}) {}

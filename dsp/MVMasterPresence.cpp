@@ -1,7 +1,5 @@
 #include "dsp/MVMasterPresence.h"
 
-#include "dsp/KnobPolynomial.h"
-
 namespace {
 
 // The circuit's transfer function as polynomials in the knob positions
@@ -46,15 +44,4 @@ constexpr KnobTransferFunction<2> kTransfer{
 
 } // namespace
 
-void MVMasterPresence::analogCoefficients(double* den, double* num) const noexcept
-{
-    kTransfer.evaluate(KnobValues{0.0, 0.0, 0.0, 0.0, double(presence), double(master)}, den, num);
-}
-
-void MVMasterPresence::updateCoefficients() noexcept
-{
-    double den[kOrder + 1];
-    double num[kOrder + 1];
-    analogCoefficients(den, num);
-    setCoefficients(den, num);
-}
+MVMasterPresence::MVMasterPresence() : KnobNetwork(kTransfer, {KnobVariable::p, KnobVariable::v}) {}

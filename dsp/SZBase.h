@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/CommonBase.h"
+#include "dsp/DenormalFlush.h"
 
 #include <array>
 
@@ -132,8 +133,6 @@ bool SZCoefficients<N>::assign(const double* den, const double* num, float rate)
 }
 
 namespace szdetail {
-
-constexpr double kDenormalGuard = 1e-20;
 
 // One direct-form-I step: the unflushed output sum for input x with the
 // histories x[0..N-1] (most recent first) and y[0..N-1].

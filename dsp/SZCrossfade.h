@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/Mailbox.h"
+#include "dsp/RateBand.h"
 #include "dsp/Relaxed.h"
 #include "dsp/SZBase.h"
 
@@ -35,9 +36,9 @@ public:
     // 4096 above.
     static int fadeLengthFor(float rate) noexcept
     {
-        if (rate < 68000.0f)
+        if (RateBand::below(rate, RateBand::kLimit48k))
             return 1024;
-        if (rate < 136000.0f)
+        if (RateBand::below(rate, RateBand::kLimit96k))
             return 2048;
         return 4096;
     }
@@ -87,8 +88,8 @@ public:
         double y;
         if (valid_) {
             const double sum = szdetail::directFormSum<N>(current_, in, x_, y_);
-            y = sum - szdetail::kDenormalGuard;
-            heldOutput_ = y + szdetail::kDenormalGuard;
+            y = sum - kDenormalGuard;
+            heldOutput_ = y + kDenormalGuard;
             szdetail::pushHistory<N>(x_, y_, in, heldOutput_);
         } else {
             y = heldOutput_;
@@ -98,8 +99,8 @@ public:
 
         if (fadeCount_ < length) {
             const double sum = szdetail::directFormSum<N>(previous_, in, prevX_, prevY_);
-            const double yp = sum - szdetail::kDenormalGuard;
-            szdetail::pushHistory<N>(prevX_, prevY_, in, yp + szdetail::kDenormalGuard);
+            const double yp = sum - kDenormalGuard;
+            szdetail::pushHistory<N>(prevX_, prevY_, in, yp + kDenormalGuard);
             const double t = double(fadeCount_) / double(length);
             ++fadeCount_;
             return (1.0 - t) * yp + t * y;

@@ -39,7 +39,7 @@ public:
         if (sets_.fetch())
             active_ = sets_.current();
         const double sum = szdetail::directFormSum<N>(active_, in, x_, y_);
-        const double out = (sum - szdetail::kDenormalGuard) + szdetail::kDenormalGuard;
+        const double out = flushDenormal(sum);
         szdetail::pushHistory<N>(x_, y_, in, out);
         return out;
     }

@@ -1,7 +1,9 @@
 #include "effects/ChirpDownSampleFilter.h"
 
+#include "dsp/RateBand.h"
+
 void ChirpDownSampleFilter::setSampleRate(float rate)
 {
     sampleRate = rate;
-    install(springLowpassSet(rate < 68000.0f ? LowpassDesignRate::Hz44100 : LowpassDesignRate::Hz88200));
+    install(springLowpassSet(RateBand::below(rate, RateBand::kLimit48k) ? LowpassDesignRate::Hz44100 : LowpassDesignRate::Hz88200));
 }

@@ -1,6 +1,6 @@
 #include "effects/ChirpEq.h"
 
-#include "effects/DenormalFlush.h"
+#include "dsp/DenormalFlush.h"
 
 #include <algorithm>
 #include <iterator>

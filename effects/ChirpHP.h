@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/CommonBase.h"
-#include "effects/DenormalFlush.h"
+#include "dsp/DenormalFlush.h"
 
 // First-order high-pass at the dispersion line's input (40 Hz, bilinear
 // transform): keeps DC and subsonic energy out of the feedback loop.

@@ -1,6 +1,7 @@
 #include "effects/ChirpLowDS.h"
 
-#include "effects/DenormalFlush.h"
+#include "dsp/RateBand.h"
+#include "dsp/DenormalFlush.h"
 
 #include <algorithm>
 #include <iterator>
@@ -31,7 +32,7 @@ ChirpLowDS::ChirpLowDS()
 void ChirpLowDS::setSampleRate(float rate)
 {
     sampleRate = rate;
-    decimation = rate < 68000.0f ? 4 : 8;
+    decimation = RateBand::below(rate, RateBand::kLimit48k) ? 4 : 8;
     phaseMask = decimation - 1;
     decimator.setSampleRate(rate);
     interpolator.setSampleRate(rate);

@@ -1,5 +1,7 @@
 #include "effects/Limiter.h"
 
+#include "dsp/DenormalFlush.h"
+
 #include <algorithm>
 #include <iterator>
 #include <cmath>
@@ -11,7 +13,7 @@ namespace {
 // is exactly 1 / |x|.
 double limited(double gain, double delayed) noexcept
 {
-    return std::clamp(gain * delayed - 1e-20, -Limiter::kCeiling, Limiter::kCeiling);
+    return std::clamp(gain * delayed - kDenormalGuard, -Limiter::kCeiling, Limiter::kCeiling);
 }
 
 } // namespace
@@ -74,7 +76,7 @@ void Limiter::process(SampleFrame* frame)
     if (!enabled)
         return;
     const int i = writeIndex_;
-    delayL_[i] = frame->value + 1e-20;
+    delayL_[i] = frame->value + kDenormalGuard;
     const double g = gainAt(i, std::fabs(delayL_[i]));
     frame->value = limited(g, delayL_[(i - window_ + 1) & kRingMask]);
     writeIndex_ = (i + 1) & kRingMask;
@@ -83,8 +85,8 @@ void Limiter::process(SampleFrame* frame)
 void Limiter::processStereo(double& left, double& right) noexcept
 {
     const int i = writeIndex_;
-    delayL_[i] = left + 1e-20;
-    delayR_[i] = right + 1e-20;
+    delayL_[i] = left + kDenormalGuard;
+    delayR_[i] = right + kDenormalGuard;
     const double g = gainAt(i, std::max(std::fabs(delayL_[i]), std::fabs(delayR_[i])));
     const int out = (i - window_ + 1) & kRingMask;
     left = limited(g, delayL_[out]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/CommonBase.h"
+#include "dsp/RateBand.h"
 #include "dsp/Relaxed.h"
 
 // Brick-wall peak limiter with a ceiling of 1.0 and a look-ahead of about
@@ -25,11 +26,11 @@ public:
     // The window N by rate band: about 0.5 ms at 44.1, 48, 88.2 and 96 kHz.
     static constexpr int windowFor(float rate) noexcept
     {
-        if (rate < 46000.0f)
+        if (RateBand::below(rate, RateBand::kLimit44k1))
             return 22;
-        if (rate < 68000.0f)
+        if (RateBand::below(rate, RateBand::kLimit48k))
             return 24;
-        if (rate < 92000.0f)
+        if (RateBand::below(rate, RateBand::kLimit88k2))
             return 44;
         return 48;
     }

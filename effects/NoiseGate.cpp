@@ -1,6 +1,6 @@
 #include "effects/NoiseGate.h"
 
-#include "effects/DenormalFlush.h"
+#include "dsp/DenormalFlush.h"
 
 #include <cmath>
 

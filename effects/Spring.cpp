@@ -1,5 +1,7 @@
 #include "effects/Spring.h"
 
+#include "dsp/RateBand.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -47,10 +49,10 @@ void Spring::setSampleRate(float rate)
     line2_.setLineDelay(kLineDelay2);
 
     // Modulation depth grows with the rate so the wander stays near 0.1 ms.
-    if (rate < 68000.0f) {
+    if (RateBand::below(rate, RateBand::kLimit48k)) {
         line1_.modDepth = 4;
         line2_.modDepth = 5;
-    } else if (rate < 136000.0f) {
+    } else if (RateBand::below(rate, RateBand::kLimit96k)) {
         line1_.modDepth = 8;
         line2_.modDepth = 10;
     } else {

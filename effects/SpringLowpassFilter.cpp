@@ -1,14 +1,16 @@
 #include "effects/SpringLowpassFilter.h"
 
+#include "dsp/RateBand.h"
+
 void SpringLowpassFilter::setSampleRate(float rate)
 {
     sampleRate = rate;
     LowpassDesignRate design = LowpassDesignRate::Hz96000;
-    if (rate < 46000.0f)
+    if (RateBand::below(rate, RateBand::kLimit44k1))
         design = LowpassDesignRate::Hz44100;
-    else if (rate < 68000.0f)
+    else if (RateBand::below(rate, RateBand::kLimit48k))
         design = LowpassDesignRate::Hz48000;
-    else if (rate < 92000.0f)
+    else if (RateBand::below(rate, RateBand::kLimit88k2))
         design = LowpassDesignRate::Hz88200;
     install(springLowpassSet(design));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/CommonBase.h"
+#include "dsp/DenormalFlush.h"
 #include "effects/ChebyshevLowpassDesign.h"
 
 // A tenth-order IIR low-pass in direct form I with a symmetric numerator,
@@ -35,10 +36,8 @@ public:
             acc += b[k] * (x[k] + x[kOrder - k]);
         for (int k = 1; k <= kOrder; ++k)
             acc += c[k - 1] * y[k];
-        // Adding and removing 1e-20 turns values far below it into exact 0,
-        // so a silent input never leaves the recursion decaying through denormals.
-        acc += 1e-20;
-        acc -= 1e-20;
+        // A silent input never leaves the recursion decaying through denormals.
+        acc = flushDenormalRaised(acc);
         yHistory[head] = yHistory[head + kSpan] = acc;
         return acc;
     }

@@ -2,6 +2,7 @@
 
 #include "effects/NoteValues.h"
 
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -26,34 +27,30 @@ void Tremolo::setSampleRate(float r)
 {
     sampleRate = r;
     rate_ = r;
+    timingStale_ = true;
 }
 
-void Tremolo::setSpeed(float v) noexcept
+Tremolo::Timing Tremolo::timingFor(float v, bool sync, double tempo) const noexcept
 {
-    speed_ = v;
     Timing next;
-    if (!sync_) {
+    if (!sync) {
         // NaN counts as the slowest speed.
         next.frequency = (v >= kSlowestSpeed) ? kFreeSpan * v : kSlowestFree;
         next.period = toPeriod((1.0 / double(next.frequency)) * rate_);
     } else {
         const double beats = kNoteValues[std::size_t(noteValueRow(v))].beats;
-        next.period = toPeriod(beats * 60.0 * double(sampleRate) / tempo_);
+        next.period = toPeriod(beats * 60.0 * double(sampleRate) / tempo);
         next.frequency = sampleRate / float(next.period);
     }
-    timing_ = next;
+    return next;
 }
 
 void Tremolo::setTempo(double bpm) noexcept
 {
-    if (std::isfinite(bpm) && bpm > 0.0)
+    if (std::isfinite(bpm) && bpm > 0.0 && bpm != tempo_) {
         tempo_ = bpm;
-}
-
-void Tremolo::setSync(bool on) noexcept
-{
-    sync_ = on;
-    setSpeed(speed_);
+        timingStale_ = true;
+    }
 }
 
 void Tremolo::setFxEnabled(bool on) noexcept
@@ -73,7 +70,15 @@ void Tremolo::process(SampleFrame* frame)
 {
     if (!active_)
         return;
-    const Timing t = timing_;
+    const float speed = speed_;
+    const bool sync = sync_;
+    if (timingStale_ || std::bit_cast<std::uint32_t>(speed) != timingSpeedBits_ || sync != timingSync_) {
+        timingInUse_ = timingFor(speed, sync, tempo_);
+        timingSpeedBits_ = std::bit_cast<std::uint32_t>(speed);
+        timingSync_ = sync;
+        timingStale_ = false;
+    }
+    const Timing t = timingInUse_;
     phase_ = phase_ < t.period ? phase_ + 1 : 0;
     const double s = std::sin(phase_ / rate_ * (double(t.frequency) * 2.0 * std::numbers::pi));
     const double depth = depth_;

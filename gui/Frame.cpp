@@ -28,10 +28,19 @@ bool Frame::open(void* parentWindow, const WindowOptions& options)
 
 void Frame::close()
 {
+    // A drag cut short by closing still ends its edit.
+    cancelPress();
     window_.reset();
-    capture_ = nullptr;
     hovered_ = nullptr;
+}
+
+void Frame::cancelPress()
+{
+    View* target = capture_;
+    capture_ = nullptr;
     pressActive_ = false;
+    if (target)
+        target->onMouseCancelled();
 }
 
 void* Frame::systemWindow() const

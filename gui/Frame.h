@@ -61,6 +61,8 @@ public:
     void mouseWheel(const MouseEvent& e);
     void mouseLeftWindow();
     bool keyDown(const KeyEvent& e);
+    // Ends a press in progress without a release (see View::onMouseCancelled).
+    void cancelPress();
 
     View* mouseCapture() const { return capture_; }
     View* hoveredView() const { return hovered_; }

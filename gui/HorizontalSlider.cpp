@@ -69,6 +69,14 @@ void HorizontalSlider::onMouseUp(const MouseEvent& e)
     endEdit();
 }
 
+void HorizontalSlider::onMouseCancelled()
+{
+    if (!drag_.active())
+        return;
+    drag_.stop();
+    endEdit();
+}
+
 bool HorizontalSlider::onWheel(const MouseEvent& e)
 {
     beginEdit();

@@ -33,6 +33,7 @@ public:
     MouseResult onMouseDown(const MouseEvent& e) override;
     void onMouseMoved(const MouseEvent& e) override;
     void onMouseUp(const MouseEvent& e) override;
+    void onMouseCancelled() override;
     bool onWheel(const MouseEvent& e) override;
 
 private:

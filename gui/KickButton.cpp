@@ -53,4 +53,15 @@ void KickButton::onMouseUp(const MouseEvent& e)
     endEdit();
 }
 
+void KickButton::onMouseCancelled()
+{
+    if (!pressed_)
+        return;
+    pressed_ = false;
+    inside_ = false;
+    setValue(0.0f);
+    invalid();
+    endEdit();
+}
+
 } // namespace gui

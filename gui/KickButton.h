@@ -24,6 +24,8 @@ public:
     MouseResult onMouseDown(const MouseEvent& e) override;
     void onMouseMoved(const MouseEvent& e) override;
     void onMouseUp(const MouseEvent& e) override;
+    // A cancelled press is one released off the button: nothing is done.
+    void onMouseCancelled() override;
 
 private:
     bool pressed_ = false; // between press and release

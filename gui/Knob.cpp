@@ -37,6 +37,14 @@ void Knob::onMouseUp(const MouseEvent& e)
     endEdit();
 }
 
+void Knob::onMouseCancelled()
+{
+    if (!drag_.active())
+        return;
+    drag_.stop();
+    endEdit();
+}
+
 bool Knob::onWheel(const MouseEvent& e)
 {
     beginEdit();

@@ -43,6 +43,7 @@ public:
     MouseResult onMouseDown(const MouseEvent& e) override;
     void onMouseMoved(const MouseEvent& e) override;
     void onMouseUp(const MouseEvent& e) override;
+    void onMouseCancelled() override { pressedEntry_ = -1; }
     bool onWheel(const MouseEvent& e) override;
     bool onKeyDown(const KeyEvent& e) override;
 

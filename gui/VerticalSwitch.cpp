@@ -56,4 +56,12 @@ void VerticalSwitch::onMouseUp(const MouseEvent& e)
     endEdit();
 }
 
+void VerticalSwitch::onMouseCancelled()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    endEdit();
+}
+
 } // namespace gui

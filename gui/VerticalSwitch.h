@@ -26,6 +26,7 @@ public:
     MouseResult onMouseDown(const MouseEvent& e) override;
     void onMouseMoved(const MouseEvent& e) override;
     void onMouseUp(const MouseEvent& e) override;
+    void onMouseCancelled() override;
 
 private:
     void pick(Point p);

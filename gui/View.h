@@ -65,6 +65,9 @@ public:
     virtual MouseResult onMouseDown(const MouseEvent&) { return MouseResult::ignored; }
     virtual void onMouseMoved(const MouseEvent&) {}
     virtual void onMouseUp(const MouseEvent&) {}
+    // The press this view took ends without a release: the window closed or
+    // the system took the mouse away. The view ends its gesture where it is.
+    virtual void onMouseCancelled() {}
     virtual void onMouseEntered(const MouseEvent&) {}
     virtual void onMouseExited(const MouseEvent&) {}
     virtual bool onWheel(const MouseEvent&) { return false; }

@@ -222,15 +222,11 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_CAPTURECHANGED:
-        // Capture taken away mid-press (a dialog, the host): end the press.
+        // Capture taken away mid-press (a dialog, the host): the press ends
+        // where it is, without a release.
         if (captured_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
             captured_ = false;
-            POINT p;
-            GetCursorPos(&p);
-            ScreenToClient(hwnd_, &p);
-            MouseEvent up;
-            up.where = {p.x, p.y};
-            frame_.mouseUp(up);
+            frame_.cancelPress();
             pushDirty();
         }
         return 0;

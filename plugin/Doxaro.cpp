@@ -33,26 +33,19 @@ Doxaro::Doxaro(vst::HostCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
     programsAreChunks(true);
     setInitialDelay(0);
 
-    // The blocks are constructed as members; the amplifier channels are
-    // addressed by model index from here on.
-    amps = {&mvClean, &mvLead, &bkvgClean, &bkvgLead, &jcClean, &jcLead};
-
     fillFactoryBank();
 
     // Program 0 goes into the engine in index order, through the same rules as
     // a host change. Order matters: "High Res." (index 7) installs the
     // amplifier networks while the amplifier knobs (11..16) still hold their
-    // initial positions. The cabinet values count as applied already, so
-    // nothing is rebuilt here: resume() builds the responses once, at the rate
-    // that is really used.
+    // initial positions. The cabinet engine has no rate yet, so nothing is
+    // rebuilt here: resume() builds the responses once, at the rate that is
+    // really used.
     const ProgramRecord& first = bank.programs[0];
-    for (int i = 0; i < param::Count; ++i)
-        lastApplied[i] = first.params[i];
     for (int i = 0; i < param::Count; ++i)
         applyParameter(i, first.params[i]);
 
-    cabinet.clear();
-    userResponse.clear();
+    chain.clearResponses();
     resumeLocked();
     applyProgram(0);
 
@@ -131,56 +124,37 @@ void Doxaro::setSampleRate(float rate)
     // A rate that is not a positive number would poison every coefficient.
     if (!std::isfinite(rate) || rate <= 0.0f)
         return;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     AudioEffectX::setSampleRate(rate);
 }
 
 void Doxaro::setBlockSize(vst::VstInt32 size)
 {
     // Nothing depends on it: blocks of any length are processed sample by sample.
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     AudioEffectX::setBlockSize(size);
 }
 
 void Doxaro::resume()
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     resumeLocked();
 }
 
 void Doxaro::suspend()
 {
-    std::lock_guard<std::mutex> lock(writerLock);
-    cabinet.clear();
-    userResponse.clear();
+    const WriterScope scope(*this);
+    chain.clearResponses();
     // A suspended instance is already prepared for the next start.
     resumeLocked();
 }
 
 void Doxaro::resumeLocked()
 {
-    const float rate = sampleRate;
-
-    upsampleBuffer = {0.0, 0.0};
-    applyOversampling();
-
-    tremolo.setSampleRate(rate);
     lastTimeInfo = getTimeInfo(vst::kVstPpqPosValid | vst::kVstTempoValid);
-    if (lastTimeInfo != nullptr && std::isfinite(lastTimeInfo->tempo) && lastTimeInfo->tempo > 0.0) {
+    if (lastTimeInfo != nullptr && std::isfinite(lastTimeInfo->tempo) && lastTimeInfo->tempo > 0.0)
         lastTempo = lastTimeInfo->tempo;
-        tremolo.setTempo(lastTempo);
-    }
-    // The period depends on the rate just set, with or without a host tempo.
-    tremolo.setSpeed(tremolo.lastSpeed());
-
-    spring.setSampleRate(rate);
-    cabinet.setSampleRate(rate);
-    userResponse.setSampleRate(rate);
+    chain.prepare(sampleRate, lastTempo);
     reloadUserResponse();
-    limiter.reset();
-    limiter.setSampleRate(rate);
-
-    clip.setSampleRate(rate);
-    inputPeak = 0.0f;
-    cleanStereo = values[param::GateOnOff] != 0.0f && values[param::AmpOnOff] != 0.0f;
+    chain.setCleanStereo(values[param::GateOnOff] != 0.0f && values[param::AmpOnOff] != 0.0f);
 }

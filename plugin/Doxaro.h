@@ -1,44 +1,40 @@
 #pragma once
 
 #include <array>
-#include <mutex>
+#include <atomic>
+#include <cstdint>
 #include <string>
 
-#include "amps/BKVGAmpClean.h"
-#include "amps/BKVGAmpLead.h"
-#include "amps/JCAmpClean.h"
-#include "amps/JCAmpLead.h"
-#include "amps/MVAmpClean.h"
-#include "amps/MVAmpLead.h"
-#include "cabinet/CabinetEngine.h"
-#include "cabinet/UserResponseEngine.h"
 #include "dsp/Relaxed.h"
-#include "effects/ChebyFilter.h"
-#include "effects/ClipIndicator.h"
-#include "effects/Limiter.h"
-#include "effects/NoiseGate.h"
-#include "effects/Spring.h"
-#include "effects/Tremolo.h"
 #include "plugin/DoxaroEditorLink.h"
 #include "plugin/FileCommands.h"
 #include "plugin/Parameters.h"
 #include "plugin/ProgramRecord.h"
+#include "plugin/SignalChain.h"
+#include "plugin/WriterTurn.h"
 #include "vst/AudioEffectX.h"
 
-// The plug-in: a guitar amplifier and speaker-cabinet simulator. It owns the
-// bank of programs, every block of the signal chain, the metering state and
-// the editor, answers the host's calls and runs the chain sample by sample.
+// The plug-in: a guitar amplifier and speaker-cabinet simulator. It keeps
+// the plug-in's identity, the parameter table, the bank of programs and the
+// state chunks, answers the host's calls and hands each host block to the
+// signal chain (SignalChain) with the host's tempo.
 //
 // Threads.
 // - Writers: setParameter, setProgram, setProgramName, setChunk, resume,
 //   suspend and the sample-rate and block-size stores run on host threads
-//   (user interface, automation, the editor). One mutex serialises them, so
-//   every block sees one writer at a time; the private helpers they call
-//   assume the lock is held.
+//   (user interface, automation, the editor). They take turns (WriterTurn),
+//   so every block sees one writer at a time; the private helpers they call
+//   assume the turn is held.
+// - setParameter never waits: it stores the value and its bit in a pending
+//   mask, then applies it at once if the turn is free. If another writer
+//   holds the turn (a program change, a chunk with a response file), that
+//   writer applies the pending values before it gives the turn back, the
+//   last value of each parameter winning.
 // - The audio thread runs processReplacing / processDoubleReplacing. It never
-//   locks. Everything it reads that a writer changes is Relaxed (single
-//   settings) or handed over by the blocks themselves (coefficient sets); it
-//   takes a snapshot of the switches once per block.
+//   locks. It asks the host for the time, then runs the chain, which takes a
+//   snapshot of its switches once per block; everything else a writer
+//   changes is Relaxed (single settings) or handed over by the blocks
+//   themselves (coefficient sets).
 // - getParameter and the meter reads are lock-free and may run on any thread.
 class Doxaro final : public vst::AudioEffectX {
 public:
@@ -51,25 +47,9 @@ public:
     static constexpr const char* kProductString = "Doxaro Orvandel Selvarine Ver.1.0.0";
     static constexpr const char* kVendorString = "Doxaro, Inc.";
     static constexpr const char* kDataFolderName = "OrvandelSelvarine Files";
-    static constexpr int kNumAmpModels = 6;
 
-    // The switches and settings the driver reads once per block.
-    struct Switches {
-        bool bypassed;          // "Bypass" engaged: outputs are copies of the inputs
-        int oversampling;       // 1 or 2 amplifier passes per host sample
-        float inputGain;        // "Input", linear
-        int inputMode;          // 0 left, 1 right, 2 left + right
-        bool antiAliasing;      // "High Res." engaged: the four ChebyFilters run around the amplifier
-        int modelIndex;         // selected amplifier channel, 0..5
-        bool stereoCabinet;     // "CAB type" not 0: stereo from the cabinet section on
-        bool cleanStereo;       // gate and amplifier both off: the stereo path takes the raw input pair
-        bool cabinetsOn;        // either cabinet slot on
-        bool userResponseOn;    // the current program names a user impulse response
-        bool limiterEngaged;    // "Limiter On/Off" exactly 0
-        double outputGain;      // "Output", linear
-        int clipHold;           // samples the clip indicator stays lit after an over
-        bool meterOn;           // the current program's input meter is on
-    };
+    static constexpr int kNumAmpModels = SignalChain::kNumAmpModels;
+    using Switches = SignalChain::Switches;
 
     // Creates a processable instance at 44100 Hz holding the factory bank with
     // program 0 applied. Host loading thread.
@@ -80,8 +60,9 @@ public:
     void processReplacing(float** inputs, float** outputs, vst::VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, vst::VstInt32 sampleFrames) override;
 
-    // ---- Parameters (writers lock; getParameter is lock-free) ----
+    // ---- Parameters (setParameter and getParameter never wait) ----
     // Values that are not finite change nothing; others are clamped into 0..1.
+    // getParameter answers a value that is still waiting to be applied.
     void setParameter(vst::VstInt32 index, float value) override;
     float getParameter(vst::VstInt32 index) override;
     void getParameterName(vst::VstInt32 index, char* text) override;
@@ -111,7 +92,7 @@ public:
 
     // ---- State chunks ----
     // The returned memory belongs to the plug-in and stays valid until the
-    // next getChunk call; it is a snapshot taken under the writer lock.
+    // next getChunk call; it is a snapshot taken while holding the writers' turn.
     vst::VstInt32 getChunk(void** data, bool isPreset) override;
     vst::VstInt32 setChunk(void* data, vst::VstInt32 byteSize, bool isPreset) override;
 
@@ -132,26 +113,42 @@ public:
     vst::VstIntPtr vendorSpecific(vst::VstInt32 index, vst::VstIntPtr value, void* ptr, float opt) override;
 
     // ---- Read-outs (any thread, lock-free) ----
-    Switches switches() const;
-    float getInputPeak() const { return inputPeak; }          // block peak of the input stage, /2
-    float getClipLed() const { return clip.level(); }         // 1 while the clip indicator is lit
+    Switches switches() const { return chain.switches(); }
+    float getInputPeak() const { return chain.inputPeak(); }  // block peak of the input stage, /2
+    float getClipLed() const { return chain.clipLevel(); }    // 1 while the clip indicator is lit
     const std::string& getDataFolder() const { return dataFolder; }
     // The cabinet engine's settings, for inspection on the parameter side
     // while no writer runs (the audio thread never reads them).
-    const CabinetEngine& cabinetEngine() const { return cabinet; }
+    const CabinetEngine& cabinetEngine() const { return chain.cabinet(); }
     // The user response engine, for inspection while no writer runs.
-    const UserResponseEngine& userResponseEngine() const { return userResponse; }
+    const UserResponseEngine& userResponseEngine() const { return chain.userResponse(); }
     // The tempo the tremolo syncs to, BPM: the host's last usable tempo.
-    double tremoloTempo() const { return tremolo.tempo(); }
+    double tremoloTempo() const { return chain.tremolo().tempo(); }
 
 private:
-    // Writer helpers: the caller holds writerLock (or is the constructor).
+    // Holds the writers' turn for a scope; on leaving, the parameter values
+    // that arrived meanwhile are applied. Readers of the bank take it too.
+    class WriterScope {
+    public:
+        explicit WriterScope(const Doxaro& owner) : plugin(const_cast<Doxaro&>(owner)) { plugin.turn.enter(); }
+        ~WriterScope() { plugin.leaveTurn(); }
+        WriterScope(const WriterScope&) = delete;
+        WriterScope& operator=(const WriterScope&) = delete;
+
+    private:
+        Doxaro& plugin;
+    };
+
+    // Applies the pending parameter values, gives the turn back, and takes
+    // it again for values that arrived after the last look. Turn holder.
+    void leaveTurn();
+    // Applies every pending parameter value once, in index order. Turn holder.
+    void applyRequested();
+
+    // Writer helpers: the caller holds the turn (or is the constructor).
     void applyParameter(int index, float value);
     void applyProgram(int program);
-    void applyOversampling();
     void selectModel();
-    void resetModel();
-    void cabinetCheck(int index, float value);
     void reloadUserResponse();
     void refreshProgramFlags();
     void resumeLocked();
@@ -159,59 +156,29 @@ private:
     void buildDataFolder();
     ProgramRecord& currentRecord() { return bank.programs[curProgram.load()]; }
 
-    // The host's tempo, if it reports a usable one, goes to the tremolo. Audio
+    // Asks the host for the time; a usable tempo becomes lastTempo. Audio
     // thread (and resume).
     void pollTempo();
-    // The chain for one host block, for either sample type. Audio thread.
-    template <typename Sample>
-    void processBlock(Sample** inputs, Sample** outputs, vst::VstInt32 sampleFrames);
 
-    mutable std::mutex writerLock; // serialises every writer entry point; never taken by the audio thread
+    WriterTurn turn; // one writer at a time; never taken by the audio thread
+
+    // ---- Parameter values on their way in (any thread writes; the turn holder applies) ----
+    static_assert(param::Count <= 64, "one pending bit per parameter");
+    std::array<std::atomic<float>, param::Count> requested{}; // the last value set for each parameter
+    std::atomic<std::uint64_t> pendingMask{0};                // bit i: requested[i] waits to be applied
 
     // ---- Programs (writers only; the audio thread reads the Relaxed flags below) ----
     BankImage bank{};        // the 24 programs; the current one holds the authoritative values
     BankImage chunkImage{};  // snapshot handed to the host by getChunk
 
-    // ---- Engine copies of the parameters and derived settings (writers write, audio reads) ----
-    std::array<Relaxed<float>, param::Count> values{};  // the value of each parameter as applied
-    Relaxed<bool> bypassed{false};      // "Bypass" engaged
-    Relaxed<int> inputMode{2};          // 0 left, 1 right, 2 left + right
-    Relaxed<bool> antiAliasing{false};  // "High Res." engaged
-    Relaxed<int> oversampling{1};       // amplifier passes per host sample, 1 or 2
-    Relaxed<int> modelIndex{0};         // selected amplifier channel
-    Relaxed<bool> stereoCabinet{false}; // stereo cabinet section
-    Relaxed<bool> cab1On{false};        // cabinet slot 1 engaged
-    Relaxed<bool> cab2On{false};        // cabinet slot 2 engaged
-    Relaxed<bool> cleanStereo{false};   // gate and amplifier both off
-    Relaxed<bool> meterOn{true};        // current program's meterFlag is 1
-    Relaxed<bool> userResponseOn{false}; // current program's irPath is not "empty"
-    std::array<float, param::Count> lastApplied{}; // writers: value last handed to the cabinet engine (cabinet indices)
+    // ---- The parameters as applied (writers write, any thread reads) ----
+    std::array<Relaxed<float>, param::Count> values{};
 
-    // ---- Signal chain, in signal order ----
-    NoiseGate gate;
-    ChebyFilter preFilter1;   // anti-imaging filters before the amplifier (oversampled rate)
-    ChebyFilter preFilter2;
-    ChebyFilter postFilter1;  // anti-aliasing filters after the amplifier (oversampled rate)
-    ChebyFilter postFilter2;
-    std::array<double, 2> upsampleBuffer{}; // audio thread: [0] the host sample, [1] the stuffed zero
-    MVAmpClean mvClean;
-    MVAmpLead mvLead;
-    BKVGAmpClean bkvgClean;
-    BKVGAmpLead bkvgLead;
-    JCAmpClean jcClean;
-    JCAmpLead jcLead;
-    std::array<AmpChannel*, kNumAmpModels> amps{}; // the six channels by model index
-    const vst::VstTimeInfo* lastTimeInfo = nullptr; // audio thread: the host's last time record (not owned)
-    double lastTempo = 120.0;                        // audio thread: last usable host tempo, BPM
-    Tremolo tremolo;
-    Spring spring;
-    CabinetEngine cabinet;
-    UserResponseEngine userResponse;
-    Limiter limiter;
+    // ---- Host facts (audio thread; resume while processing is stopped) ----
+    const vst::VstTimeInfo* lastTimeInfo = nullptr; // the host's last time record (not owned)
+    double lastTempo = 120.0;                        // last usable host tempo, BPM
 
-    // ---- Metering (audio thread writes, the editor reads) ----
-    Relaxed<float> inputPeak{0.0f}; // peak of the input stage in the last block, halved
-    ClipIndicator clip;             // lit for half a second after an output over while the limiter is off
+    SignalChain chain;
 
     std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
     FileCommands fileCommands{*this}; // file commands that hosts send as vendor-specific calls

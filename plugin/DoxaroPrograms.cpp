@@ -11,7 +11,7 @@ void Doxaro::setProgram(vst::VstInt32 program)
 {
     if (program < 0 || program >= kNumPrograms)
         return;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     applyProgram(program);
 }
 
@@ -36,19 +36,19 @@ void Doxaro::applyProgram(int program)
 void Doxaro::refreshProgramFlags()
 {
     const ProgramRecord& record = currentRecord();
-    meterOn = record.meterFlag == 1;
-    userResponseOn = namesResponseFile(record.irPath);
+    chain.setMeterOn(record.meterFlag == 1);
+    chain.setUserResponseOn(namesResponseFile(record.irPath));
 }
 
 void Doxaro::reloadUserResponse()
 {
-    userResponse.loadUserResponse(currentRecord().irPath);
+    chain.userResponse().loadUserResponse(currentRecord().irPath);
 }
 
 void Doxaro::setProgramName(const char* name)
 {
     {
-        std::lock_guard<std::mutex> lock(writerLock);
+        const WriterScope scope(*this);
         copyString(currentRecord().name, name, ProgramRecord::kMaxNameLength);
     }
     if (editor != nullptr && editor->isOpen())
@@ -57,7 +57,7 @@ void Doxaro::setProgramName(const char* name)
 
 void Doxaro::getProgramName(char* name)
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     copyString(name, currentRecord().name, ProgramRecord::kMaxNameLength);
 }
 
@@ -65,7 +65,7 @@ bool Doxaro::getProgramNameIndexed(vst::VstInt32, vst::VstInt32 index, char* tex
 {
     if (index < 0 || index >= kNumPrograms)
         return false;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     copyString(text, bank.programs[index].name, ProgramRecord::kMaxNameLength);
     return true;
 }
@@ -76,7 +76,7 @@ bool Doxaro::setResponsePath(const char* path)
         path = kNoResponsePath;
     if (std::strlen(path) > std::size_t(ProgramRecord::kPathSize - 1))
         return false;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     copyString(currentRecord().irPath, path, ProgramRecord::kPathSize - 1);
     refreshProgramFlags();
     reloadUserResponse();
@@ -85,7 +85,7 @@ bool Doxaro::setResponsePath(const char* path)
 
 void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     currentRecord().panelFlag = panelFlag;
     currentRecord().meterFlag = meterFlag;
     refreshProgramFlags();
@@ -93,7 +93,7 @@ void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)
 
 ProgramRecord Doxaro::programRecord(vst::VstInt32 index) const
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     return bank.programs[index >= 0 && index < kNumPrograms ? index : 0];
 }
 
@@ -101,7 +101,7 @@ vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
 {
     if (data == nullptr)
         return 0;
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     // A copy, so that the host reads a consistent image while writers go on.
     if (isPreset) {
         chunkImage.programs[0] = currentRecord();
@@ -115,7 +115,7 @@ vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
 
 vst::VstInt32 Doxaro::setChunk(void* data, vst::VstInt32 byteSize, bool isPreset)
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     // The chunk is checked and made safe as it is copied in (StateChunk).
     const bool restored = isPreset ? StateChunk::restoreProgram(data, byteSize, currentRecord())
                                    : StateChunk::restoreBank(data, byteSize, bank);

@@ -7,7 +7,7 @@
 
 void Doxaro::replacePrograms(const BankImage& image)
 {
-    std::lock_guard<std::mutex> lock(writerLock);
+    const WriterScope scope(*this);
     for (int k = 0; k < kNumPrograms; ++k) {
         ProgramRecord& program = bank.programs[k];
         // The file's record, with this program's own path in place of whatever the file holds there.

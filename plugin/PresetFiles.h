@@ -17,8 +17,8 @@ class UserMessages;
 // its record or image) is reported through UserMessages and changes nothing.
 // A file that cannot be opened changes nothing and reports nothing.
 //
-// Threads: the editor's thread. The plug-in's own entry points take its
-// writer lock; nothing here runs on the audio thread.
+// Threads: the editor's thread. The plug-in's own entry points take the
+// writers' turn; nothing here runs on the audio thread.
 class PresetFiles {
 public:
     enum class Result {

@@ -12,7 +12,7 @@
 // format headers are rewritten to the current format. A chunk this plug-in
 // handed out passes through unchanged, byte for byte.
 //
-// Threads: under the shell's writer lock (host user-interface thread); the
+// Threads: while holding the shell's writers' turn (host user-interface thread); the
 // audio thread never reads the bank through this path.
 class StateChunk {
 public:

@@ -8,8 +8,8 @@
 // Exit status: 0 within tolerance, 1 above it or when the files differ in
 // channels, length or rate or cannot be read, 2 for a malformed command line.
 
-#include "tools/AudioCompare.h"
-#include "tools/AudioFile.h"
+#include "host/AudioCompare.h"
+#include "host/AudioFile.h"
 
 #include <cerrno>
 #include <cmath>

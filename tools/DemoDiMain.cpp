@@ -2,7 +2,7 @@
 // about ten seconds, peak -6 dBFS, 24-bit PCM) to the file named on the
 // command line. The output is the same on every run.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 #include "tools/DemoGuitar.h"
 
 #include <cstdio>

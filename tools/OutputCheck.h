@@ -4,7 +4,7 @@
 // long render: the container named by the extension, the folder, and in a
 // batch the names of all outputs together.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // What the renderer does to a finished render before writing it: peak
 // normalisation and cutting the silent end.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <cstddef>
 

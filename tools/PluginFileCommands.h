@@ -5,7 +5,7 @@
 // when it refuses a file.
 
 #include "plugin/FileCommandProtocol.h"
-#include "tools/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 #include <string>
 

@@ -7,12 +7,12 @@
 // effMainsChanged(1), process, effMainsChanged(0), effClose. A batch does the
 // same with one instance per file.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 #include "tools/BatchRunner.h"
 #include "tools/OutputCheck.h"
 #include "tools/PluginFileCommands.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
 #include "tools/ProgressDisplay.h"
 #include "tools/RenderOptions.h"
 #include "tools/RenderSession.h"

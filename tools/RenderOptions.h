@@ -4,7 +4,7 @@
 // checks the form and range of every value; names of programs and parameters
 // are checked later against the loaded plug-in.
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "tools/RenderSession.h"
 
-#include "tools/BlockRenderer.h"
+#include "host/BlockRenderer.h"
 #include "tools/OutputShaping.h"
 #include "tools/PluginFileCommands.h"
 

@@ -2,9 +2,9 @@
 // The steps of a render that concern one plug-in instance: putting it into
 // the state the command line asks for, and running one file through it.
 
-#include "tools/AudioFile.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
+#include "host/AudioFile.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 #include "tools/ProgressDisplay.h"
 #include "tools/RenderOptions.h"
 

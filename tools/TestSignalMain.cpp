@@ -6,7 +6,7 @@
 //
 //   selvarine-test-signal OUT.wav [SECONDS]     (default 2 seconds, at most 60)
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 #include "tools/DemoGuitar.h"
 
 #include <cstdio>

@@ -29,6 +29,12 @@ SELVARINE_FUZZ_PACKAGES=(
   clang libclang-rt-14-dev
 )
 
+# Python with NumPy and Matplotlib for the documentation plots
+# (tools/plot_bank.py, tools/plot_programs.py); nothing in the build needs them.
+SELVARINE_DOC_PACKAGES=(
+  python3-numpy python3-matplotlib
+)
+
 # Installs whatever of the named packages (default: SELVARINE_PACKAGES) is
 # missing, with sudo when not root.
 selvarine_install_packages() {

@@ -17,8 +17,8 @@ struct VstKeyCode {
 //
 // Threads: getRect, open, close, idle and the key handlers run on the host's
 // user-interface thread. setParameter() runs on whichever thread changed the
-// parameter, inside the shell's writer lock: it must not call back into the
-// shell's locked entry points.
+// parameter, while that thread holds the shell's writers' turn: it must not
+// call back into the shell's writer entry points.
 class AEffEditor {
 public:
     AEffEditor() = default;

@@ -102,6 +102,11 @@ const char* usageText()
            "  --gbench              run the block-level cases through Google Benchmark\n"
            "                        (default matrix: the quick one); arguments after -- go\n"
            "                        to Google Benchmark (e.g. --benchmark_filter=...)\n"
+           "  --writer-latency      time setParameter (50th, 99.9th percentile, worst) while\n"
+           "                        a second thread changes programs and restores a chunk\n"
+           "                        naming a long WAV response every 20 ms and a third\n"
+           "                        processes audio\n"
+           "  --writer-seconds S    duration of the writer-latency run (default 10)\n"
            "  --run                 only process the first case of the matrix for --seconds of\n"
            "                        audio in 512-frame calls (for profilers: callgrind, perf)\n"
            "  --help                show this text\n";
@@ -132,6 +137,8 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
             options.quick = true;
         } else if (arg == "--digest") {
             options.mode = Mode::Digest;
+        } else if (arg == "--writer-latency") {
+            options.mode = Mode::WriterLatency;
         } else if (arg == "--run") {
             options.mode = Mode::Run;
         } else if (arg == "--gbench") {
@@ -182,7 +189,8 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
                 error = "--cab wants 0, 1 or 0,1";
                 return false;
             }
-        } else if (arg == "--seconds" || arg == "--block-seconds" || arg == "--digest-seconds") {
+        } else if (arg == "--seconds" || arg == "--block-seconds" || arg == "--digest-seconds" ||
+                   arg == "--writer-seconds") {
             double seconds = 0.0;
             if (!value(text))
                 return false;
@@ -190,8 +198,10 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
                 error = arg + " wants a duration in seconds (0 < S <= 600)";
                 return false;
             }
-            (arg == "--seconds" ? options.rtfSeconds
-                                : arg == "--block-seconds" ? options.blockSeconds : options.digestSeconds) = seconds;
+            (arg == "--seconds"          ? options.rtfSeconds
+             : arg == "--block-seconds" ? options.blockSeconds
+             : arg == "--writer-seconds" ? options.writerSeconds
+                                         : options.digestSeconds) = seconds;
         } else if (arg == "--repeats") {
             if (!value(text))
                 return false;
@@ -219,6 +229,7 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
         options.blockSeconds = std::min(options.blockSeconds, 0.5);
         options.repeats = std::min(options.repeats, 1);
         options.digestSeconds = std::min(options.digestSeconds, 0.5);
+        options.writerSeconds = std::min(options.writerSeconds, 1.0);
     }
     if (options.programs.empty())
         for (int p = 0; p < 24; ++p)

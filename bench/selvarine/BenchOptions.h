@@ -14,6 +14,7 @@ enum class Mode {
     Digest, // output checksums of fixed renders, for bit-exact comparisons between builds
     Google, // the block-level cases through Google Benchmark
     Run,    // only processes the first case for a while, for a profiler to watch
+    WriterLatency, // setParameter timed while other host threads change programs and process
 };
 
 struct BenchOptions {
@@ -28,6 +29,7 @@ struct BenchOptions {
     double blockSeconds = 4.0;                       // audio per block-size run
     int repeats = 5;                                 // timed repetitions of each writer action
     double digestSeconds = 3.0;                      // audio per digest render
+    double writerSeconds = 10.0;                     // duration of the writer-latency run
     std::string jsonPath;                            // write the JSON report here when not empty
     std::string digestPath;                          // write the digest here (default: standard output)
     bool quick = false;                              // CI smoke run: small matrix, short runs

@@ -5,8 +5,8 @@
 // the VST entry points only: the dispatcher, setParameter and the process
 // callbacks.
 
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 
 #include <map>
 #include <memory>

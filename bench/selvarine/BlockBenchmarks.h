@@ -5,7 +5,7 @@
 // plug-in.
 
 #include "bench/selvarine/BenchOptions.h"
-#include "tools/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 
 namespace bench {
 

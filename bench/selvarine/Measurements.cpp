@@ -1,6 +1,6 @@
 #include "bench/selvarine/Measurements.h"
 
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 #include "tools/PluckedString.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // changes its line.
 
 #include "bench/selvarine/BenchOptions.h"
-#include "tools/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 
 #include <ostream>
 #include <string>

@@ -8,6 +8,7 @@
 #include "bench/selvarine/BlockBenchmarks.h"
 #include "bench/selvarine/Measurements.h"
 #include "bench/selvarine/RenderDigest.h"
+#include "bench/selvarine/WriterLatency.h"
 
 #include <benchmark/benchmark.h>
 
@@ -155,6 +156,16 @@ int main(int argc, char** argv)
         const double cpu = bench::threadCpuSeconds() - start;
         std::cout << first.label() << ": " << calls * 512 << " frames, real-time factor "
                   << (double(calls) * 512.0 / first.rate) / cpu << "\n";
+        return 0;
+    }
+    case bench::Mode::WriterLatency: {
+        bench::WriterLatency latency;
+        if (!bench::measureWriterLatency(library, options.writerSeconds, scratch.path + "/long-response.wav", latency,
+                                         error)) {
+            std::cerr << "selvarine-bench: " << error << "\n";
+            return 1;
+        }
+        bench::printWriterLatency(std::cout, latency);
         return 0;
     }
     case bench::Mode::Report:

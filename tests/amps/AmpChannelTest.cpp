@@ -4,6 +4,7 @@
 #include "amps/JCAmpLead.h"
 #include "amps/MVAmpClean.h"
 #include "amps/MVAmpLead.h"
+#include "tests/support/BlockRun.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <memory>
 #include <numbers>
 #include <string>
+
+using testing_support::run;
 
 namespace {
 
@@ -36,13 +39,6 @@ std::unique_ptr<AmpChannel> prepared(const Model& model, float rate = 44100.0f)
     channel->setSampleRate(rate);
     channel->enabled = true;
     return channel;
-}
-
-double run(AmpChannel& channel, double x)
-{
-    SampleFrame frame{x};
-    channel.process(&frame);
-    return frame.value;
 }
 
 // RMS of the channel's output for a sine of `frequency` Hz and `amplitude`,

@@ -4,7 +4,7 @@
 #include "amps/JCAmpLead.h"
 #include "amps/MVAmpClean.h"
 #include "amps/MVAmpLead.h"
-#include "effects/ChebyFilter.h"
+#include "dsp/ChebyFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -48,7 +48,10 @@ constexpr int kDynamic57 = 1;
 constexpr int kDynamic441 = 2;
 constexpr int kCondenser = 3;
 constexpr int kRibbon = 4;
-constexpr int kTwelveTwoCabinet = 1; // "Black Tolex (2 x 12)"
-constexpr int kEightInchCabinet = 5; // "Cloth Grill (1 x 8)"
+constexpr int kTwelveTwoCabinet = 1;     // "Black Tolex (2 x 12)"
+constexpr int kOpenTwelveCabinet = 2;    // "Red Tolex (1 x 12)"
+constexpr int kOpenTenInchCabinet = 3;   // "Blonde Vintage (1 x 10)"
+constexpr int kClosedTenInchCabinet = 4; // "Iron Grill (1 x 10)"
+constexpr int kEightInchCabinet = 5;     // "Cloth Grill (1 x 8)"
 
 } // namespace bank_test

@@ -78,26 +78,39 @@ TEST(BankLevels, EveryTableIsNonZeroToItsEndAndDecays)
     }
 }
 
-TEST(BankLevels, PeakPolarityVariesBetweenTables)
+TEST(BankLevels, MainLobeOfEveryTableIsPositive)
 {
-    int positive = 0;
-    int negative = 0;
+    // Speakers and microphones are wired in phase: a forward push of the cone
+    // gives a positive pressure and a positive voltage. The first sample to
+    // reach a tenth of the peak, and the peak itself, must both be positive;
+    // a table stored inverted cancels against the others in every blend.
     for (int t = 0; t < kIrBankTableCount; ++t) {
         const double* x = irBankTables() + static_cast<long>(t) * kIrBankTableLength;
         int at = 0;
         for (int i = 1; i < kIrBankTableLength; ++i)
             if (std::abs(x[i]) > std::abs(x[at]))
                 at = i;
-        (x[at] > 0.0 ? positive : negative) += 1;
+        int onset = 0;
+        while (std::abs(x[onset]) < 0.1 * std::abs(x[at]))
+            ++onset;
+        EXPECT_GT(x[at], 0.0) << "table " << t << ", peak at sample " << at;
+        EXPECT_GT(x[onset], 0.0) << "table " << t << ", onset at sample " << onset;
     }
-    EXPECT_GT(positive, kIrBankTableCount / 8);
-    EXPECT_GT(negative, kIrBankTableCount / 8);
 }
 
 TEST(BankLevels, PlacementsOfOneSetShareTheirPolarity)
 {
     // The engine blends the six placements of a set sample by sample: any two
-    // of them must be clearly positively correlated, or a blend would cancel.
+    // of them must be clearly positively correlated, or a blend would cancel
+    // (a table of the opposite polarity correlates negatively). Neighbours,
+    // which the engine blends half and half, must stay above 0.5; the most
+    // distant pairs (grille at the cone edge against the dust cap at a
+    // distance) differ most in tone and stay above 0.4.
+    constexpr bool kNeighbour[kIrBankPlacements][kIrBankPlacements] = {
+        {false, true, false, true, false, false}, {true, false, true, false, true, false},
+        {false, true, false, false, false, true}, {true, false, false, false, true, false},
+        {false, true, false, true, false, true},  {false, false, true, false, true, false},
+    };
     for (int set = 0; set < kIrBankTableCount / kIrBankPlacements; ++set)
         for (int k1 = 0; k1 < kIrBankPlacements; ++k1)
             for (int k2 = k1 + 1; k2 < kIrBankPlacements; ++k2) {
@@ -109,6 +122,7 @@ TEST(BankLevels, PlacementsOfOneSetShareTheirPolarity)
                     xx += x[i] * x[i];
                     yy += y[i] * y[i];
                 }
-                EXPECT_GT(xy / std::sqrt(xx * yy), 0.5) << "set " << set << ", k " << k1 << "/" << k2;
+                EXPECT_GT(xy / std::sqrt(xx * yy), kNeighbour[k1][k2] ? 0.5 : 0.4)
+                    << "set " << set << ", k " << k1 << "/" << k2;
             }
 }

@@ -38,6 +38,31 @@ void fft(std::vector<std::complex<double>>& x)
     }
 }
 
+std::vector<std::complex<double>> spectrum(const double* samples, int length)
+{
+    if (length > kFftSize)
+        throw std::invalid_argument("table longer than the analysis");
+    std::vector<std::complex<double>> x(kFftSize, 0.0);
+    for (int i = 0; i < length; ++i)
+        x[i] = samples[i];
+    fft(x);
+    return x;
+}
+
+// Mean power of the bins from loHz up to (not including) hiHz, dB.
+double bandPower(const std::vector<std::complex<double>>& x, double rate, double loHz, double hiHz)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int k = static_cast<int>(std::ceil(loHz * kFftSize / rate)); k * rate / kFftSize < hiHz; ++k) {
+        sum += std::norm(x[k]);
+        ++count;
+    }
+    if (count == 0)
+        throw std::invalid_argument("band narrower than a bin");
+    return 10.0 * std::log10(sum / count + 1e-300);
+}
+
 bool inRange(int band, double loHz, double hiHz)
 {
     const double c = bandCentre(band);
@@ -81,25 +106,31 @@ double Bands::highest(double loHz, double hiHz) const
 
 Bands analyse(const double* samples, int length, double rate)
 {
-    if (length > kFftSize)
-        throw std::invalid_argument("table longer than the analysis");
-    std::vector<std::complex<double>> x(kFftSize, 0.0);
-    for (int i = 0; i < length; ++i)
-        x[i] = samples[i];
-    fft(x);
+    const std::vector<std::complex<double>> x = spectrum(samples, length);
     Bands bands{};
-    for (int b = 0; b < kBandCount; ++b) {
-        const double lo = bandCentre(b) * std::pow(2.0, -1.0 / 6.0);
-        const double hi = bandCentre(b) * std::pow(2.0, 1.0 / 6.0);
-        double sum = 0.0;
-        int count = 0;
-        for (int k = static_cast<int>(std::ceil(lo * kFftSize / rate)); k * rate / kFftSize < hi; ++k) {
-            sum += std::norm(x[k]);
-            ++count;
-        }
-        bands.db[b] = 10.0 * std::log10(sum / count + 1e-300);
+    for (int b = 0; b < kBandCount; ++b)
+        bands.db[b] = bandPower(x, rate, bandCentre(b) * std::pow(2.0, -1.0 / 6.0),
+                                bandCentre(b) * std::pow(2.0, 1.0 / 6.0));
+    return bands;
+}
+
+FineBands analyseSixths(const double* samples, int length, double rate, double loHz, double hiHz)
+{
+    const std::vector<std::complex<double>> x = spectrum(samples, length);
+    FineBands bands;
+    const int first = static_cast<int>(std::lround(6.0 * std::log2(loHz / 1000.0)));
+    const int last = static_cast<int>(std::lround(6.0 * std::log2(hiHz / 1000.0)));
+    for (int n = first; n <= last; ++n) {
+        const double centre = 1000.0 * std::pow(2.0, n / 6.0);
+        bands.centre.push_back(centre);
+        bands.db.push_back(bandPower(x, rate, centre * std::pow(2.0, -1.0 / 12.0), centre * std::pow(2.0, 1.0 / 12.0)));
     }
     return bands;
+}
+
+FineBands analyseSixths(const std::vector<double>& samples, double rate, double loHz, double hiHz)
+{
+    return analyseSixths(samples.data(), static_cast<int>(samples.size()), rate, loHz, hiHz);
 }
 
 Bands analyse(const std::vector<double>& samples, double rate)

@@ -24,6 +24,15 @@ double bandCentre(int band);
 Bands analyse(const double* samples, int length, double rate);
 Bands analyse(const std::vector<double>& samples, double rate);
 
+// Finer analysis for blends and notches: power in sixth-octave bands centred
+// on 1000·2^(n/6) Hz from loHz to hiHz (centres rounded to the grid), dB.
+struct FineBands {
+    std::vector<double> centre; // Hz
+    std::vector<double> db;     // band power, dB
+};
+FineBands analyseSixths(const std::vector<double>& samples, double rate, double loHz, double hiHz);
+FineBands analyseSixths(const double* samples, int length, double rate, double loHz, double hiHz);
+
 // Recording rate of a family.
 double familyRate(int family);
 

@@ -410,3 +410,44 @@ TEST(CabinetEngine, BuiltInBankGivesAudibleResponsesForEveryChoice)
         }
     }
 }
+
+// The engine itself decides when its responses need a rebuild: a value that
+// differs from the last one given for the same setting, once a rate is set.
+TEST(CabinetEngine, RebuildsOnlyWhenAValueChangesAfterTheRateIsSet)
+{
+    CabinetEngine engine(noiseBank().data());
+    // No rate yet: values are only recorded.
+    EXPECT_FALSE(engine.setSlot(0, SlotSetting::Position, 0.5f));
+    EXPECT_FALSE(engine.setBlend(0.25f));
+    EXPECT_FALSE(engine.setMode(1.0f));
+    engine.setSampleRate(44100.0f);
+    const std::vector<double> built(engine.channelResponse(0), engine.channelResponse(0) + 4096);
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Step {
+        const char* what;
+        bool (*set)(CabinetEngine&, float);
+        float value;
+        bool rebuilds;
+    };
+    const Step steps[] = {
+        {"same position", [](CabinetEngine& e, float v) { return e.setSlot(0, SlotSetting::Position, v); }, 0.5f, false},
+        {"new position", [](CabinetEngine& e, float v) { return e.setSlot(0, SlotSetting::Position, v); }, 0.9f, true},
+        {"same position again", [](CabinetEngine& e, float v) { return e.setSlot(0, SlotSetting::Position, v); }, 0.9f, false},
+        {"other slot, same raw value", [](CabinetEngine& e, float v) { return e.setSlot(1, SlotSetting::Position, v); }, 0.0f, false},
+        {"other slot, new value", [](CabinetEngine& e, float v) { return e.setSlot(1, SlotSetting::Volume, v); }, 0.3f, true},
+        {"same blend", [](CabinetEngine& e, float v) { return e.setBlend(v); }, 0.25f, false},
+        {"new blend", [](CabinetEngine& e, float v) { return e.setBlend(v); }, 0.75f, true},
+        {"same mode", [](CabinetEngine& e, float v) { return e.setMode(v); }, 1.0f, false},
+        {"stereo by another value", [](CabinetEngine& e, float v) { return e.setMode(v); }, 0.5f, true},
+        {"not a number", [](CabinetEngine& e, float v) { return e.setBlend(v); }, nan, true},
+        {"not a number again", [](CabinetEngine& e, float v) { return e.setBlend(v); }, nan, true},
+        {"out of range slot", [](CabinetEngine& e, float v) { return e.setSlot(2, SlotSetting::Position, v); }, 0.1f, false},
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(step.set(engine, step.value), step.rebuilds) << step.what;
+
+    // The rebuilt response follows the new settings.
+    EXPECT_TRUE(engine.setBlend(0.25f));
+    EXPECT_FALSE(std::equal(built.begin(), built.end(), engine.channelResponse(0)));
+}

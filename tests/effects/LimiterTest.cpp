@@ -1,5 +1,6 @@
 #include "effects/ClipIndicator.h"
 #include "effects/Limiter.h"
+#include "tests/support/BlockRun.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using testing_support::run;
+
 namespace {
 
 Limiter& engaged(Limiter& limiter, float rate)
@@ -17,13 +20,6 @@ Limiter& engaged(Limiter& limiter, float rate)
     limiter.setSampleRate(rate);
     limiter.enabled = true;
     return limiter;
-}
-
-double run(Limiter& limiter, double x)
-{
-    SampleFrame frame{x};
-    limiter.process(&frame);
-    return frame.value;
 }
 
 struct Signal {

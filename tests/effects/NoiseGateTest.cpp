@@ -1,17 +1,13 @@
 #include "effects/NoiseGate.h"
+#include "tests/support/BlockRun.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-namespace {
+using testing_support::run;
 
-double run(NoiseGate& gate, double x)
-{
-    SampleFrame frame{x};
-    gate.process(&frame);
-    return frame.value;
-}
+namespace {
 
 NoiseGate& openGate(NoiseGate& gate, int samples)
 {

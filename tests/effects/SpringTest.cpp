@@ -1,4 +1,5 @@
 #include "effects/Spring.h"
+#include "tests/support/BlockRun.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <memory>
 #include <numbers>
 #include <vector>
+
+using testing_support::run;
 
 namespace {
 
@@ -29,9 +32,7 @@ std::vector<double> wetImpulseResponse(Spring& spring, int length)
     std::vector<double> wet(static_cast<std::size_t>(length));
     for (int n = 0; n < length; ++n) {
         const double dry = n == 0 ? 1.0 : 0.0;
-        SampleFrame frame{dry};
-        spring.process(&frame);
-        wet[std::size_t(n)] = frame.value - dry;
+        wet[std::size_t(n)] = run(spring, dry) - dry;
     }
     return wet;
 }
@@ -272,29 +273,24 @@ TEST(Spring, InactivePassesAndHoldsState)
     const auto reference = makeSpring(44100.0f);
     const auto paused = makeSpring(44100.0f);
 
-    const auto step = [](Spring& s, double x) {
-        SampleFrame frame{x};
-        s.process(&frame);
-        return frame.value;
-    };
     for (int n = 0; n < 2000; ++n) {
         const double x = std::sin(0.05 * n);
-        ASSERT_EQ(step(*reference, x), step(*paused, x));
+        ASSERT_EQ(run(*reference, x), run(*paused, x));
     }
 
     paused->setAmount(0.0f);
     EXPECT_FALSE(paused->isActive());
     for (int n = 0; n < 500; ++n)
-        ASSERT_EQ(step(*paused, 0.3 * n), 0.3 * n);
+        ASSERT_EQ(run(*paused, 0.3 * n), 0.3 * n);
     paused->setAmount(1.0f);
     paused->setFxEnabled(false);
     EXPECT_FALSE(paused->isActive());
     for (int n = 0; n < 500; ++n)
-        ASSERT_EQ(step(*paused, -0.1 * n), -0.1 * n);
+        ASSERT_EQ(run(*paused, -0.1 * n), -0.1 * n);
     paused->setFxEnabled(true);
 
     for (int n = 0; n < 6000; ++n)
-        ASSERT_EQ(step(*reference, 0.0), step(*paused, 0.0)) << n;
+        ASSERT_EQ(run(*reference, 0.0), run(*paused, 0.0)) << n;
 }
 
 // A resume clears the loops: the same input gives the same first chirp.

@@ -1,5 +1,6 @@
 #include "effects/NoteValues.h"
 #include "effects/Tremolo.h"
+#include "tests/support/BlockRun.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +8,9 @@
 #include <limits>
 #include <string>
 
-namespace {
+using testing_support::run;
 
-double run(Tremolo& t, double x = 1.0)
-{
-    SampleFrame frame{x};
-    t.process(&frame);
-    return frame.value;
-}
+namespace {
 
 // A tremolo at 44100 Hz and 120 BPM, switched on with the given depth.
 void prepare(Tremolo& t, float depth, bool sync, float speed)
@@ -130,7 +126,7 @@ TEST(Tremolo, ExtremeTemposStayFinite)
         EXPECT_GE(t.timing().period, 1) << bpm;
         EXPECT_TRUE(std::isfinite(t.timing().frequency)) << bpm;
         for (int i = 0; i < 8; ++i)
-            EXPECT_TRUE(std::isfinite(run(t))) << bpm;
+            EXPECT_TRUE(std::isfinite(run(t, 1.0))) << bpm;
     }
 }
 
@@ -142,7 +138,7 @@ TEST(Tremolo, FullDepthReachesExactZeroOncePerCycle)
     double high = 0.0;
     int zeros = 0;
     for (int n = 0; n < 4411; ++n) {
-        const double g = run(t);
+        const double g = run(t, 1.0);
         low = std::min(low, g);
         high = std::max(high, g);
         zeros += g == 0.0;
@@ -176,7 +172,7 @@ TEST(Tremolo, InactiveDoesNotAdvance)
     Tremolo t;
     prepare(t, 1.0f, false, 0.5f);
     for (int n = 0; n < 100; ++n)
-        run(t);
+        run(t, 1.0);
     const int phase = t.phase();
 
     t.setDepth(0.0f);
@@ -193,7 +189,7 @@ TEST(Tremolo, InactiveDoesNotAdvance)
     EXPECT_EQ(t.phase(), phase);
 
     t.setFxEnabled(true);
-    run(t);
+    run(t, 1.0);
     EXPECT_EQ(t.phase(), phase + 1);
 }
 
@@ -203,8 +199,8 @@ TEST(Tremolo, ShorterPeriodWrapsThePhase)
     Tremolo t;
     prepare(t, 1.0f, false, 0.0f); // period 705600
     for (int n = 0; n < 6000; ++n)
-        run(t);
+        run(t, 1.0);
     t.setSpeed(1.0f); // period 4410
-    EXPECT_EQ(run(t), 0.0);
+    EXPECT_EQ(run(t, 1.0), 0.0);
     EXPECT_EQ(t.phase(), 0);
 }

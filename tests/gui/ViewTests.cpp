@@ -208,6 +208,42 @@ TEST(Frame, RemovingTheCapturedViewMidDragIsSafe)
     EXPECT_EQ(std::count(listener.log.begin(), listener.log.end(), "end 7"), 1);
 }
 
+TEST(Frame, APressCutShortEndsItsGestureWhereItIs)
+{
+    // Knob, slider and switch end their edit at the value reached; a kick
+    // button reports no release, so nothing is done.
+    auto frame = greyFrame(400, 100);
+    guitest::RecordingListener listener;
+    auto* knob = frame->add(std::make_unique<AnimKnob>(Rect{0, 0, 10, 10}, &listener, 1, 11, guitest::filmStrip(11, 10, 10)));
+    frame->add(std::make_unique<HorizontalSlider>(Rect{100, 0, 200, 8}, &listener, 2, 100, 190, guitest::solid(10, 8, kGrey)));
+    frame->add(std::make_unique<VerticalSwitch>(Rect{300, 0, 310, 30}, &listener, 3, 3, guitest::filmStrip(3, 10, 10)));
+    auto* kick = frame->add(std::make_unique<KickButton>(Rect{350, 0, 360, 10}, &listener, 4, guitest::filmStrip(2, 10, 10)));
+    const struct {
+        int x, y, toX, toY, tag;
+    } presses[] = {{5, 5, 5, -15, 1}, {105, 4, 150, 4, 2}, {305, 2, 305, 25, 3}, {355, 5, 355, 5, 4}};
+    for (const auto& p : presses) {
+        listener.log.clear();
+        guitest::press(*frame, p.x, p.y);
+        guitest::move(*frame, p.toX, p.toY);
+        frame->cancelPress();
+        EXPECT_EQ(frame->mouseCapture(), nullptr);
+        ASSERT_FALSE(listener.log.empty());
+        EXPECT_EQ(listener.log.back(), "end " + std::to_string(p.tag));
+        EXPECT_EQ(std::count(listener.log.begin(), listener.log.end(), "end " + std::to_string(p.tag)), 1);
+        guitest::release(*frame, p.toX, p.toY); // a late release changes nothing
+        EXPECT_EQ(listener.log.back(), "end " + std::to_string(p.tag));
+    }
+    EXPECT_NEAR(knob->value(), 0.1f, 1e-6) << "kept where the drag had taken it";
+    EXPECT_EQ(kick->value(), 0.0f);
+    EXPECT_EQ(std::count(listener.log.begin(), listener.log.end(), "change 4 0"), 0);
+
+    // Closing the frame's window mid-drag cuts the press short as well.
+    listener.log.clear();
+    guitest::press(*frame, 5, 5);
+    frame->close();
+    EXPECT_EQ(listener.log, (std::vector<std::string>{"begin 1", "end 1"}));
+}
+
 namespace {
 class CountingOwner : public ModalOwner {
 public:

@@ -1,7 +1,7 @@
 // Audio file reading and writing through libsndfile.
 
 #include "TestWorkDir.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // processing with every buffer arrangement.
 
 #include "TestWorkDir.h"
-#include "tools/BlockRenderer.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
+#include "host/BlockRenderer.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 

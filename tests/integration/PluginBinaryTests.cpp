@@ -3,10 +3,10 @@
 // orders must leave a working instance, the output must stay finite and free of
 // subnormal numbers, and instances must not share state.
 
-#include "tools/BlockRenderer.h"
+#include "host/BlockRenderer.h"
 #include "tools/DemoGuitar.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // product's plug-in through it.
 
 #include "TestWorkDir.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 

@@ -235,3 +235,25 @@ TEST(Parameters, CabinetSlotSettingsReachTheEngine)
     EXPECT_EQ(cabinet.blend(), 0.25f);
     EXPECT_TRUE(cabinet.stereo());
 }
+
+// A cabinet setting written with a new value rebuilds the responses the
+// audio thread plays; "CAB type" and "CAB blend" do too.
+TEST(Parameters, CabinetChangesRebuildTheResponse)
+{
+    auto plugin = makePlugin();
+    plugin->setParameter(param::Cab1OnOff, 0.0f);
+    plugin->setParameter(param::Cab2OnOff, 0.0f);
+    plugin->setParameter(param::CabType, 0.0f);
+    auto response = [&] {
+        const double* r = plugin->cabinetEngine().channelResponse(0);
+        return std::vector<double>(r, r + 4096);
+    };
+    for (int index : {param::Mic1Pos, param::CabBlend, param::CabType}) {
+        const std::vector<double> before = response();
+        const float value = plugin->getParameter(index);
+        plugin->setParameter(index, value < 0.5f ? 0.9f : 0.1f);
+        EXPECT_NE(response(), before) << param::kNames[index];
+        plugin->setParameter(index, value);
+        EXPECT_EQ(response(), before) << param::kNames[index];
+    }
+}

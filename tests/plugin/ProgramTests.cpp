@@ -59,21 +59,21 @@ TEST(Programs, FactoryTableSpotChecks)
     const Case cases[] = {
         {0, param::Reverb, 0.355},     {2, param::Input, 0.505},      {6, param::Cab2OnOff, 1},
         {8, param::Output, 0.85},      {12, param::TremoloSpeed, 0.205}, {13, param::TremoloDepth, 0.52},
-        {17, param::CabType, 1},       {21, param::CabType, 1},       {22, param::Mic1Phase, 0},
+        {17, param::CabType, 1},       {21, param::CabType, 1},       {17, param::Output, 0.34},
         {23, param::Mic2Distance, 0.838384}, {21, param::Cab2Type, 1}, {15, param::Input, 0.825},
         {18, param::Mic2Volume, 0.433333}, {9, param::AmpGain, 0},    {4, param::CabBlend, 0.410256},
     };
     for (const Case& c : cases)
         EXPECT_EQ(kFactoryPrograms[c.program].values[c.index], c.value) << c.program << "/" << c.index;
-    // The fourteen parameters every program shares.
+    // The fifteen parameters every program shares.
     const struct {
         int index;
         double value;
     } shared[] = {{param::Bypass, 1},       {param::InputChannel, 1}, {param::GateOnOff, 1},
                   {param::GateThreshold, 0}, {param::GateAttack, 0},  {param::GateDecay, 0},
                   {param::HighRes, 1},      {param::AmpOnOff, 0},     {param::TremoloSync, 1},
-                  {param::Cab1OnOff, 0},    {param::Mic1Panning, 0},  {param::Mic2Phase, 1},
-                  {param::Mic2Panning, 1},  {param::LimiterOnOff, 1}};
+                  {param::Cab1OnOff, 0},    {param::Mic1Panning, 0},  {param::Mic1Phase, 1},
+                  {param::Mic2Phase, 1},    {param::Mic2Panning, 1},  {param::LimiterOnOff, 1}};
     for (const FactoryProgram& program : kFactoryPrograms)
         for (const auto& s : shared)
             EXPECT_EQ(program.values[s.index], s.value) << program.name << "/" << s.index;

@@ -4,7 +4,7 @@
 // and for exactly the response length of the host rate.
 
 #include "ToolCommand.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // the output shaping options.
 
 #include "ToolCommand.h"
-#include "tools/AudioFile.h"
+#include "host/AudioFile.h"
 
 #include <gtest/gtest.h>
 

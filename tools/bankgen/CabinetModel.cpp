@@ -10,62 +10,88 @@ namespace {
 
 using Complex = std::complex<double>;
 
-// Cabinets in menu order. Closed backs have a box resonance of 105–135 Hz
-// (Qtc 1.3–1.5); open backs keep the driver's own resonance (Qts about 1) and
-// lose bass to the rear wave. 12-inch cones roll off from about 5 kHz, smaller
-// cones a little higher.
+// Cabinets in menu order, each voiced after the speaker type it stands for.
+// Closed backs put a box resonance of 110–135 Hz (Qtc 1.9, a 6 dB bump)
+// on a 12 dB/octave low cut; open backs keep the driver's own, looser
+// resonance and lose bass to the rear wave. The cone's voice lies in its
+// break-up region (moderate peaks and dips, Q 2–5); above it the response
+// falls steeply, the smaller cones reaching higher.
 constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
-    {"Black Tolex (2 x 12)", 2, 0.13, false, 105.0, 1.1, 0.0, 5500.0, 10000.0,
+    // Closed 2 x 12, British-voiced: a firm box bump near 110 Hz, tight
+    // above it, and a broad, strong upper-mid bark.
+    {"Black Tolex (2 x 12)", 2, 0.13, false, 110.0, 1.9, 0.0, 5800.0, 0.75, 9000.0, 0.0,
      {2500.0, 8.0, 0.5},
-     {{{1250.0, 3.0, 3.0}, {1900.0, -3.0, 4.0}, {2600.0, 5.0, 4.0}, {3500.0, 4.0, 5.0}, {4300.0, -4.0, 4.0}}},
-     {4200.0, 3.0, 3.0},
-     {{{5600.0, -12.0, 5.0}, {7800.0, -15.0, 5.0}}},
-     0.33, 0.20, 0.33, +1},
-    {"Red Tolex (1 x 12)", 1, 0.13, true, 82.0, 1.0, 0.45, 5600.0, 10000.0,
-     {2600.0, 8.0, 0.5},
-     {{{1100.0, 4.0, 3.0}, {1700.0, -2.0, 4.0}, {2400.0, 4.0, 3.5}, {3200.0, 6.0, 5.0}, {4100.0, -5.0, 4.0}}},
-     {4500.0, 3.0, 3.0},
-     {{{6200.0, -12.0, 5.0}, {8600.0, -14.0, 5.0}}},
-     0.40, 0.22, 0.0, +1},
-    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 115.0, 1.1, 0.38, 6000.0, 10500.0,
-     {2800.0, 8.0, 0.55},
-     {{{1400.0, 4.0, 3.0}, {2100.0, -3.0, 4.0}, {2900.0, 6.0, 4.0}, {3800.0, 4.0, 5.0}, {4600.0, -4.0, 4.0}}},
-     {5000.0, 3.0, 3.0},
-     {{{6500.0, -12.0, 5.0}, {9000.0, -14.0, 5.0}}},
-     0.30, 0.18, 0.0, -1},
-    {"Iron Grill (1 x 10)", 1, 0.105, false, 130.0, 1.2, 0.0, 5200.0, 9500.0,
-     {2200.0, 8.0, 0.6},
-     {{{1200.0, 5.0, 2.5}, {1800.0, -2.0, 4.0}, {2500.0, 4.0, 3.0}, {3400.0, 5.0, 5.0}, {4400.0, -5.0, 4.0}}},
-     {4600.0, 2.0, 3.0},
-     {{{5800.0, -13.0, 5.0}, {8000.0, -15.0, 5.0}}},
-     0.25, 0.12, 0.0, +1},
-    {"Cloth Grill (1 x 8)", 1, 0.082, true, 145.0, 1.0, 0.30, 6200.0, 11000.0,
-     {3000.0, 7.0, 0.55},
-     {{{1600.0, 4.0, 3.0}, {2400.0, -3.0, 4.0}, {3300.0, 5.0, 4.0}, {4300.0, 4.0, 5.0}, {5000.0, -4.0, 4.0}}},
-     {5200.0, 3.0, 3.0},
-     {{{6800.0, -12.0, 5.0}, {9400.0, -14.0, 5.0}}},
-     0.22, 0.12, 0.0, -1},
+     {{{330.0, -2.0, 0.9}, {900.0, -2.0, 1.0}, {2400.0, 3.0, 1.0}, {1500.0, 0.5, 2.0}}},
+     {{{2600.0, 3.0, 3.0}, {3300.0, -4.0, 4.0}, {4000.0, 3.0, 3.0}, {4700.0, -3.0, 4.0}}},
+     {5300.0, 2.5, 3.0},
+     {{{6600.0, -5.0, 4.0}, {8600.0, -4.0, 3.5}}},
+     0.33, 0.20, 0.33},
+    // Open-back 1 x 12 combo, American-voiced: loose bass, scooped
+    // mids, a glassy presence peak near 3 kHz and the widest top of the 12-inch cones.
+    {"Red Tolex (1 x 12)", 1, 0.13, true, 85.0, 1.0, 0.45, 6400.0, 0.8, 10000.0, 0.0,
+     {2800.0, 5.0, 0.5},
+     {{{160.0, -1.0, 1.0}, {450.0, -5.0, 0.6}, {1600.0, 1.5, 2.0}, {3300.0, 3.0, 1.0}}},
+     {{{2300.0, -3.0, 4.0}, {3700.0, 2.0, 4.0}, {4400.0, -3.0, 4.0}, {5200.0, 3.0, 3.0}}},
+     {5800.0, 3.0, 3.0},
+     {{{7300.0, -4.0, 4.0}, {9400.0, -3.5, 3.5}}},
+     0.40, 0.22, 0.0},
+    // Open-back 1 x 10, tweed-voiced: a light but resonant low end, a strong
+    // honk near 900 Hz and a bright, jangly upper range.
+    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 112.0, 1.3, 0.36, 6800.0, 0.85, 10500.0, 0.0,
+     {3000.0, 7.0, 0.5},
+     {{{200.0, -1.0, 1.0}, {900.0, 6.0, 1.0}, {2000.0, -2.0, 1.5}, {3500.0, 2.0, 1.5}}},
+     {{{3000.0, 3.0, 3.0}, {3900.0, -4.0, 4.0}, {4600.0, 4.0, 3.0}, {5400.0, -2.5, 4.0}}},
+     {6000.0, 3.0, 3.0},
+     {{{7800.0, -4.0, 4.0}, {10000.0, -3.0, 3.5}}},
+     0.30, 0.18, 0.0},
+    // Closed 1 x 10 with a heavy cone in a small box: a strong punch near
+    // 140 Hz, forward mids around 1 kHz and the darkest top of the five.
+    {"Iron Grill (1 x 10)", 1, 0.105, false, 135.0, 1.9, 0.0, 5200.0, 0.9, 8000.0, 0.0,
+     {2300.0, 6.5, 0.5},
+     {{{380.0, -3.0, 0.9}, {1100.0, 3.0, 1.0}, {3000.0, -3.0, 1.0}, {700.0, -1.0, 1.5}}},
+     {{{2100.0, 2.5, 3.0}, {2800.0, 3.0, 3.0}, {3500.0, -4.0, 3.5}, {4200.0, 2.0, 3.0}}},
+     {4700.0, 2.0, 3.0},
+     {{{6000.0, -5.0, 4.0}, {7700.0, -4.0, 3.5}}},
+     0.25, 0.12, 0.0},
+    // Open-back 1 x 8 with a cloth grille: thin below 170 Hz, boxy and nasal
+    // around 1.6 kHz, soft upper mids and top behind the cloth.
+    {"Cloth Grill (1 x 8)", 1, 0.082, true, 170.0, 1.1, 0.28, 7000.0, 0.85, 11000.0, -4.0,
+     {3000.0, 6.5, 0.5},
+     {{{250.0, -1.5, 1.0}, {1600.0, 5.0, 1.4}, {3000.0, -3.0, 1.2}, {700.0, -4.0, 1.0}}},
+     {{{3200.0, -4.0, 3.5}, {4000.0, 3.0, 3.0}, {4800.0, -2.0, 4.0}, {5600.0, 2.0, 3.0}}},
+     {6400.0, 2.5, 3.0},
+     {{{8200.0, -4.0, 4.0}, {10500.0, -3.0, 3.5}}},
+     0.22, 0.12, 0.0},
 }};
 
 // Microphones in menu order.
 constexpr std::array<Microphone, 4> kMicrophones = {{
-    // Cardioid dynamic: low cut for close use, presence rise around 3–6 kHz.
-    {"Dynamic 57", 0.5, 90.0, 0.6, {4800.0, 5.0, 1.1}, 13000.0, 0.8, 3500.0, -5.0, 0.0, +1},
-    // Supercardioid dynamic: fuller lows (more proximity effect), a broad, gentle
-    // presence lift and a smooth top that ends earlier than a condenser's.
-    {"Dynamic 441", 0.37, 45.0, 0.7, {4000.0, 3.0, 0.9}, 13500.0, 0.7, 4000.0, -4.0, -1.0, -1},
-    // Large-diaphragm condenser: flat, a small lift near 11 kHz, more room.
-    {"Condenser 1", 0.5, 25.0, 0.7, {10000.0, 3.0, 0.8}, 19000.0, 0.9, 6500.0, -4.0, 2.0, +1},
-    // Figure-8 ribbon: smooth, falling gently above 8 kHz, rear lobe hears the room.
-    {"Ribbon 1", 0.0, 25.0, 0.7, {3000.0, 0.0, 1.0}, 9000.0, 0.6, 5000.0, -2.0, 4.0, -1},
+    // Cardioid dynamic: low cut for close use, flat mids, a presence rise of
+    // about 5 dB at 3–6 kHz, a small dip near 8.5 kHz and a roll-off above 12 kHz.
+    {"Dynamic 57", 0.5, 100.0, 0.6, {5200.0, 5.5, 0.9}, {8500.0, -2.0, 3.0}, 13000.0, 0.8, 3500.0, -5.0, 0.0},
+    // Supercardioid dynamic: fuller lows, a broad, gentle presence lift and a
+    // smooth, flatter top.
+    {"Dynamic 441", 0.37, 45.0, 0.7, {4000.0, 1.5, 0.7}, {11000.0, -1.0, 1.0}, 15000.0, 0.6, 4000.0, -3.5, -1.0},
+    // Large-diaphragm condenser: flat, a small lift near 11 kHz, the widest
+    // top, more room.
+    {"Condenser 1", 0.5, 25.0, 0.7, {11000.0, 3.0, 0.9}, {4000.0, 0.5, 1.0}, 21000.0, 0.8, 6500.0, -4.0, 3.0},
+    // Figure-8 ribbon: warm (a shallow dip above 5 kHz), falling gently above
+    // 8–10 kHz, open rather than muffled; its own low roll-off near 110 Hz
+    // tames the strongest proximity bass of the four; its rear lobe hears the room.
+    {"Ribbon 1", 0.0, 110.0, 0.6, {7000.0, -2.0, 0.7}, {16000.0, -1.0, 1.0}, 12000.0, 0.55, 5000.0, -2.0, 3.0},
 }};
 
 // How strongly the radial position shapes the sound on the grille and at a
 // distance (from afar the whole cone is heard, so moving across it matters less).
-constexpr std::array<double, 2> kRadialInfluence = {1.0, 0.45};
-// Level change of the cone-edge shelf, dB, and the extra low-mid weight at the edge, dB.
-constexpr double kEdgeShelfDb = -8.0;
-constexpr double kEdgeLowMidDb = 2.5;
+constexpr std::array<double, 2> kRadialInfluence = {1.0, 0.4};
+// Treble lost from the dust cap to the cone edge (first-order shelf), dB, its
+// corner for a 12-inch cone (scaled with the cone size), Hz, and the extra
+// low-mid weight at the edge, dB.
+constexpr double kEdgeShelfDb = -13.0;
+constexpr double kEdgeShelfHz = 1900.0;
+constexpr double kEdgeLowMidDb = 0.0;
+// Share of the break-up peaks that the cone edge still carries.
+constexpr double kEdgeBreakupLoss = 0.4;
 // How far the cone edge lies from the centre, as a share of the cone radius.
 constexpr double kEdgeRadius = 0.8;
 // The angle of the sound path to the cone's axis that an angled microphone
@@ -73,14 +99,19 @@ constexpr double kEdgeRadius = 0.8;
 constexpr double kOffAxisAngle = 15.0 * std::numbers::pi / 180.0;
 // Rigid-piston directivity: the −3 dB point lies near k·a·sin θ = 1.6.
 constexpr double kPistonCorner = 1.6;
+// At a distance the microphone hears the whole cone, much of it at an angle:
+// a gentle treble loss, dB above its corner, Hz.
+constexpr double kDistanceSofteningDb = -3.0;
+constexpr double kDistanceSofteningHz = 4000.0;
 
-constexpr double kFloorReflectance = 0.7; // floor: a wooden stage floor, not a perfect mirror
-constexpr double kEdgeDiffraction = -0.3; // baffle-edge diffraction, inverted
-constexpr double kEdgeDiffractionHz = 1200.0;
-constexpr double kSecondConeMatch = 0.9;  // the second speaker of a pair is not an exact twin
-constexpr double kRearWaveHz = 700.0;     // the rear wave reaching the front is dark
+constexpr double kFloorReflectance = 0.4; // floor: a carpeted stage, not a mirror
+constexpr double kEdgeDiffraction = -0.15; // baffle-edge diffraction, inverted
+constexpr double kEdgeDiffractionHz = 1000.0;
+constexpr double kSecondConeMatch = 0.6;   // the second speaker of a pair is no exact twin, and beams away
+constexpr double kRearWaveHz = 450.0;      // the rear wave bends round the box: only its lows reach the front
+constexpr double kGrilleClothHz = 3500.0;  // corner of the grille-cloth loss
 
-constexpr std::array<double, 2> kRoomLevelDb = {-40.0, -20.0}; // room energy on the grille and at a distance
+constexpr std::array<double, 2> kRoomLevelDb = {-38.0, -15.0}; // room energy on the grille and at a distance
 constexpr double kOpenBackRoomDb = 3.0; // an open back radiates into the room behind it too
 constexpr double kRoomPredelay = 0.0025;
 constexpr double kRoomRt60 = 0.16;
@@ -172,19 +203,26 @@ double directMagnitude(const Placement& p, double hz)
                              * std::exp(Complex(0.0, -omega * cab.rearPath / kSpeedOfSound));
         h *= 1.0 - rear;
     }
-    h *= lowpass2(hz, cab.lowpassHz, 0.5412) * lowpass2(hz, cab.lowpassHz, 1.3066);
-    h *= lowpass2(hz, cab.steepHz, 0.7071);
-    h *= peaking(hz, cab.voicing);
+    h *= peaking(hz, cab.rise);
+    for (const Peak& peak : cab.voicing)
+        h *= peaking(hz, peak);
     for (const Peak& peak : cab.breakup)
-        h *= peaking(hz, {peak.hz, peak.gainDb * (1.0 - 0.35 * radial), peak.q});
+        h *= peaking(hz, {peak.hz, peak.gainDb * (1.0 - kEdgeBreakupLoss * radial), peak.q});
     h *= peaking(hz, {cab.dustCap.hz, cab.dustCap.gainDb * (1.0 - radial), cab.dustCap.q});
-    for (const Peak& notch : cab.notches)
-        h *= peaking(hz, notch);
+    for (const Peak& dip : cab.topDips)
+        h *= peaking(hz, dip);
+    h *= lowpass2(hz, cab.topHz, cab.topQ) * lowpass2(hz, cab.steepHz, 0.6);
+    if (cab.grilleDb != 0.0)
+        h *= highShelf(hz, kGrilleClothHz, cab.grilleDb);
 
     // Radial position: the cone edge is darker and carries more low mids.
     const double coneScale = std::sqrt(0.13 / cab.coneRadius);
-    h *= highShelf(hz, 2400.0 * coneScale, kEdgeShelfDb * radial);
-    h *= peaking(hz, {300.0, kEdgeLowMidDb * radial, 0.8});
+    h *= highShelf(hz, kEdgeShelfHz * coneScale, kEdgeShelfDb * radial);
+    h *= peaking(hz, {250.0, kEdgeLowMidDb * radial, 0.8});
+
+    // Distance: the microphone hears more of the cone at an angle.
+    if (p.distance == 1)
+        h *= highShelf(hz, kDistanceSofteningHz, kDistanceSofteningDb);
 
     // Axis: angled, the microphone hears the cone slightly off its axis and
     // loses highs on its own as well.
@@ -199,6 +237,7 @@ double directMagnitude(const Placement& p, double hz)
         h *= 1.0 + (1.0 - mic.omni) / Complex(0.0, k * effective);
     h *= highpass2(hz, mic.lowCutHz, mic.lowCutQ);
     h *= peaking(hz, mic.presence);
+    h *= peaking(hz, mic.top);
     h *= lowpass2(hz, mic.highCutHz, mic.highCutQ);
 
     return std::abs(h);
@@ -248,9 +287,4 @@ RoomDecay roomDecay(const Placement& p)
     if (cab.openBack)
         level += kOpenBackRoomDb;
     return {level, kRoomPredelay, kRoomRt60, kRoomDampingHz};
-}
-
-int chainPolarity(const Placement& p)
-{
-    return cabinetData(p.cabinet).polarity * microphoneData(p.microphone).polarity;
 }

@@ -15,6 +15,9 @@
 //  - a short, dark room decay.
 // Every quantity varies smoothly with the radial position and the distance,
 // so that the six placements of one cabinet/microphone/axis stay coherent.
+// The whole chain is wired in phase: a forward push of the cone gives a
+// positive pressure and every microphone turns positive pressure into a
+// positive voltage, so every response starts with a positive main lobe.
 
 // A resonance or dip of the magnitude curve: an analog peaking filter.
 struct Peak {
@@ -32,16 +35,18 @@ struct SpeakerCabinet {
     double lowHz;                // box resonance (closed back) or driver resonance (open back), Hz
     double lowQ;                 // quality factor of that resonance
     double rearPath;             // open back: extra path of the rear wave to the front, m
-    double lowpassHz;            // corner of the fourth-order cone roll-off, Hz
+    double topHz;                // corner of the cone's second-order roll-off, Hz
+    double topQ;                 // its quality factor
     double steepHz;              // corner of the further second-order fall above the break-up, Hz
-    Peak voicing;                // broad rise of the cone towards its upper mids
-    std::array<Peak, 5> breakup; // cone break-up peaks and dips, 1–5 kHz (at the dust cap)
+    double grilleDb;             // grille cloth: first-order loss above 3.5 kHz, dB (0: acoustically open)
+    Peak rise;                   // broad rise of the cone towards its upper mids (Q about 0.5)
+    std::array<Peak, 4> voicing; // the cone's character on top of it: body, mid hump or scoop, upper mids
+    std::array<Peak, 4> breakup; // cone break-up peaks and dips, 2–6 kHz (at the dust cap)
     Peak dustCap;                // dust-cap resonance, heard only near the centre
-    std::array<Peak, 2> notches; // deep notches above the break-up region
+    std::array<Peak, 2> topDips; // moderate break-up dips above the usable range
     double height;               // speaker centre above the floor, m
     double baffleEdge;           // mean distance from the cone centre to the baffle edges, m
     double coneSpacing;          // 2 x 12: centre-to-centre distance of the cones, m
-    int polarity;                // +1 or −1: the electrical polarity of the speaker wiring
 };
 
 // One microphone.
@@ -51,12 +56,12 @@ struct Microphone {
     double lowCutHz;    // corner of the second-order low cut, Hz
     double lowCutQ;     // its quality factor
     Peak presence;      // presence peak or high lift
+    Peak top;           // the shape of its top octave (a dip, a lift or a gentle fall)
     double highCutHz;   // corner of the second-order high roll-off, Hz
     double highCutQ;    // its quality factor
     double offAxisHz;   // corner of the microphone's own high loss at 45°, Hz
     double offAxisDb;   // level of that loss at high frequencies, dB
     double roomDb;      // how much more room it hears than a cardioid, dB
-    int polarity;       // +1 or −1: the polarity of its output
 };
 
 // Where a response is taken.
@@ -98,6 +103,3 @@ std::vector<Reflection> reflections(const Placement& placement);
 
 // The room decay heard at a placement.
 RoomDecay roomDecay(const Placement& placement);
-
-// +1 or −1: the polarity of the whole cabinet/microphone chain.
-int chainPolarity(const Placement& placement);

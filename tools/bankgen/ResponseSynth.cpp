@@ -7,6 +7,7 @@
 #include <complex>
 #include <numbers>
 #include <stdexcept>
+#include <string>
 
 namespace {
 using Complex = std::complex<double>;
@@ -79,7 +80,16 @@ std::vector<double> ResponseSynth::build(const Placement& p, int length) const
             peakAt = t;
     if (peakAt >= kPeakWindow)
         throw std::runtime_error("response peak lies too late");
-    const double scale = chainPolarity(p) * kPeakLevel / std::abs(table[peakAt]);
+    // The chain is wired in phase: a minimum-phase response of a positive
+    // gain starts with a positive main lobe. Inverting a table here would
+    // make it cancel against its neighbours in the engine's blends, so a
+    // negative lobe is a fault of the model, not something to fix up.
+    if (table[peakAt] <= 0.0)
+        throw std::runtime_error("response main lobe is negative: cabinet " + std::to_string(p.cabinet) +
+                                 ", microphone " + std::to_string(p.microphone) + ", axis " +
+                                 std::to_string(p.axis) + ", radial " + std::to_string(p.radial) +
+                                 ", distance " + std::to_string(p.distance));
+    const double scale = kPeakLevel / table[peakAt];
     for (double& x : table) {
         x *= scale;
         // The room decay is never silent; keep an exact zero from appearing.

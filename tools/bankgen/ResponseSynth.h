@@ -12,7 +12,7 @@
 // recording rate: minimum-phase direct sound, reflections and room decay are
 // combined in the frequency domain on a grid long enough that nothing wraps
 // round, then the first table length of samples is kept, faded out at the
-// end and normalised to the bank's peak level with the chain's polarity.
+// end and normalised to the bank's peak level (a positive main lobe).
 class ResponseSynth {
 public:
     explicit ResponseSynth(double sampleRate);

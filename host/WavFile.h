@@ -1,0 +1,54 @@
+#pragma once
+
+// RIFF/WAVE files without any library: the audio file code of builds that have
+// no libsndfile (the Windows build), and a format small enough to check by
+// hand. Files are read as untrusted input: every size in them is checked
+// against the file's real length before it is used, and nothing is allocated
+// for samples the file does not contain.
+//
+// Read: integer PCM of 16, 24 or 32 bits and 32-bit IEEE float, any channel
+// count up to kMaxWavChannels, in the plain format chunk or in the extensible
+// one (WAVE_FORMAT_EXTENSIBLE with the PCM or float subformat). Chunks other
+// than "fmt " and "data" are skipped. A data chunk that claims more bytes than
+// the file holds yields the whole frames that are present, as libsndfile does.
+//
+// Written: 16- and 24-bit PCM and 32-bit float with the plain format chunk
+// (tags 1 and 3, a "fact" chunk for float), at most 4 GiB.
+
+#include "host/AudioFile.h"
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+// The sample encoding found in a file that was read.
+enum class WavEncoding {
+    Pcm16,
+    Pcm24,
+    Pcm32,
+    Float32,
+};
+
+// What a read found besides the samples.
+struct WavFormatInfo {
+    WavEncoding encoding = WavEncoding::Pcm16; // sample encoding of the data chunk
+    bool extensible = false;                   // the format chunk was WAVE_FORMAT_EXTENSIBLE
+    std::uint64_t declaredFrames = 0;          // frames the data chunk's size announces
+};
+
+constexpr int kMaxWavChannels = 256; // more channels than any file this host meets
+
+// Reads the whole file into `buffer` (integer samples scaled to -1..1 by
+// 2^(bits-1), float samples as stored). Returns false and sets `error` to
+// "cannot read audio file '<path>': <reason>" when the file cannot be opened
+// or is not a WAV file of a supported encoding. `info` may be null.
+bool readWavFile(const std::string& path, AudioBuffer& buffer, std::string& error, WavFormatInfo* info = nullptr);
+
+// Writes `buffer` to `path`. Integer encodings scale by 2^(bits-1), round to
+// nearest and clip at full scale; a NaN becomes 0. The sample rate is rounded
+// to whole hertz. On failure nothing is left at `path`, and `error` reads
+// "cannot write audio file '<path>': <reason>" (or names the bad argument).
+bool writeWavFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error);
+
+} // namespace host
