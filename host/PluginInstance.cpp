@@ -110,6 +110,13 @@ vst::VstIntPtr PluginInstance::answer(vst::VstInt32 opcode, vst::VstInt32 index,
         return 0;
     }
 
+    case vst::audioMasterBeginEdit:
+    case vst::audioMasterEndEdit: {
+        std::lock_guard<std::mutex> guard(noticesLock);
+        edits.push_back({index, opcode == vst::audioMasterBeginEdit});
+        return 1;
+    }
+
     case vst::audioMasterGetTime: {
         // One record per calling thread: the plug-in reads it right after the
         // call, and an audio thread and a control thread asking at once must
@@ -246,6 +253,12 @@ void PluginInstance::processDouble(double** inputs, double** outputs, int frames
     playing.store(true, std::memory_order_relaxed);
     aeffect->processDoubleReplacing(aeffect, inputs, outputs, frames);
     position.store(position.load(std::memory_order_relaxed) + frames, std::memory_order_relaxed);
+}
+
+std::vector<EditNotice> PluginInstance::editNotices() const
+{
+    std::lock_guard<std::mutex> guard(noticesLock);
+    return edits;
 }
 
 std::vector<AutomationNotice> PluginInstance::automationNotices() const

@@ -32,6 +32,12 @@ struct AutomationNotice {
     float value;         // the new normalised value
 };
 
+// One audioMasterBeginEdit / audioMasterEndEdit notice from the plug-in's editor.
+struct EditNotice {
+    vst::VstInt32 index; // parameter index
+    bool begin;          // true: the edit begins; false: it ends
+};
+
 class PluginInstance {
 public:
     // Calls the library's entry point with this host's callback. Returns null and
@@ -105,6 +111,8 @@ public:
 
     // Notices received through audioMasterAutomate, in order.
     std::vector<AutomationNotice> automationNotices() const;
+    // Every begin/end-edit notice so far, in order.
+    std::vector<EditNotice> editNotices() const;
 
 private:
     explicit PluginInstance(const HostSettings& settings);
@@ -124,6 +132,7 @@ private:
     std::atomic<bool> playing{false};   // transport runs while process calls arrive
     mutable std::mutex noticesLock;     // notices may arrive from any plug-in thread
     std::vector<AutomationNotice> notices;
+    std::vector<EditNotice> edits;             // guarded by noticesLock
 };
 
 } // namespace host

@@ -1,0 +1,310 @@
+// selvarine-editor: a small host for looking at and trying the plug-in's
+// editor. It loads the plug-in binary through its entry point, opens the
+// editor in a top-level window, calls the editor's idle at a steady rate,
+// plays silence or a looped input file through the plug-in on an audio
+// thread so the meter moves, and prints what the plug-in tells the host
+// (automation, begin and end of edits).
+//
+// --snapshot FILE.png renders the editor without any display instead: the
+// plug-in is built into the tool for that, set up with --program and --set,
+// and the editor's picture is written as a PNG.
+#include <png.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "editor/doxaroGUI.h"
+#include "host/AudioFile.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
+#include "plugin/Doxaro.h"
+
+#ifndef SELVARINE_DEFAULT_PLUGIN
+#define SELVARINE_DEFAULT_PLUGIN ""
+#endif
+
+namespace {
+
+struct Options {
+    std::string plugin;
+    std::string input;
+    std::string snapshot;
+    double idleHz = 30.0;
+    int program = -1;
+    std::vector<std::pair<std::string, float>> settings; // name or index, value
+};
+
+void usage(FILE* to)
+{
+    std::fprintf(to,
+                 "usage: selvarine-editor [--plugin FILE] [--idle-hz N] [--input FILE.wav]\n"
+                 "                        [--program N] [--set NAME=VALUE]... [--snapshot FILE.png]\n"
+                 "Opens the plug-in's editor in a window, calls its idle N times a second (30),\n"
+                 "plays silence or the looped input through it and prints automation and edit notices.\n"
+                 "--program N (1..24) and --set \"Parameter Name\"=0..1 (or index=value) set the plug-in up first.\n"
+                 "--snapshot renders the editor into a PNG file without a display and exits.\n");
+}
+
+std::string defaultPlugin()
+{
+    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
+    const std::filesystem::path beside = self.parent_path() / "OrvandelSelvarine.so";
+    std::error_code ignored;
+    if (std::filesystem::exists(beside, ignored) || SELVARINE_DEFAULT_PLUGIN[0] == '\0')
+        return beside.string();
+    return (self.parent_path() / SELVARINE_DEFAULT_PLUGIN).lexically_normal().string();
+}
+
+bool parse(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc)
+                return false;
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            usage(stdout);
+            std::exit(0);
+        } else if (a == "--plugin") {
+            if (!value(o.plugin)) return false;
+        } else if (a == "--input") {
+            if (!value(o.input)) return false;
+        } else if (a == "--snapshot") {
+            if (!value(o.snapshot)) return false;
+        } else if (a == "--idle-hz") {
+            if (!value(v)) return false;
+            o.idleHz = std::atof(v.c_str());
+            if (!(o.idleHz >= 1.0 && o.idleHz <= 200.0)) return false;
+        } else if (a == "--program") {
+            if (!value(v)) return false;
+            o.program = std::atoi(v.c_str()) - 1;
+            if (o.program < 0 || o.program > 23) return false;
+        } else if (a == "--set") {
+            if (!value(v)) return false;
+            const std::size_t eq = v.rfind('=');
+            if (eq == std::string::npos) return false;
+            char* end = nullptr;
+            const float f = std::strtof(v.c_str() + eq + 1, &end);
+            if (*end != '\0' || !(f >= 0.0f && f <= 1.0f)) return false;
+            o.settings.push_back({v.substr(0, eq), f});
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Index of a parameter by its name or number, or -1.
+int parameterIndex(const std::string& key)
+{
+    for (int i = 0; i < param::Count; ++i)
+        if (key == param::kNames[i])
+            return i;
+    char* end = nullptr;
+    const long n = std::strtol(key.c_str(), &end, 10);
+    return (!key.empty() && *end == '\0' && n >= 0 && n < param::Count) ? int(n) : -1;
+}
+
+bool writePng(const std::string& path, const gui::Image& image)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(std::size_t(image.width()) * 3);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const std::uint32_t p = image.pixel(x, y);
+            row[std::size_t(x) * 3] = png_byte(p >> 24);
+            row[std::size_t(x) * 3 + 1] = png_byte(p >> 16);
+            row[std::size_t(x) * 3 + 2] = png_byte(p >> 8);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+int snapshot(const Options& o)
+{
+    Doxaro plugin(nullptr);
+    if (o.program >= 0)
+        plugin.setProgram(o.program);
+    for (const auto& [key, value] : o.settings) {
+        const int index = parameterIndex(key);
+        if (index < 0) {
+            std::fprintf(stderr, "selvarine-editor: no parameter \"%s\"\n", key.c_str());
+            return 1;
+        }
+        plugin.setParameter(index, value);
+    }
+    auto* gui = static_cast<editor::doxaroGUI*>(plugin.getEditor());
+    gui->build();
+    gui->idle();
+    gui->frame()->redrawAll();
+    if (!writePng(o.snapshot, gui->frame()->image())) {
+        std::fprintf(stderr, "selvarine-editor: cannot write %s\n", o.snapshot.c_str());
+        return 1;
+    }
+    gui->close();
+    return 0;
+}
+
+int window(const Options& o)
+{
+    host::PluginLibrary library;
+    if (!library.load(o.plugin.empty() ? defaultPlugin() : o.plugin)) {
+        std::fprintf(stderr, "selvarine-editor: %s\n", library.error().c_str());
+        return 1;
+    }
+    std::string error;
+    auto plugin = host::PluginInstance::create(library, {}, error);
+    if (!plugin) {
+        std::fprintf(stderr, "selvarine-editor: %s\n", error.c_str());
+        return 1;
+    }
+    plugin->dispatch(vst::effOpen);
+    if ((plugin->effect().flags & vst::effFlagsHasEditor) == 0) {
+        std::fprintf(stderr, "selvarine-editor: the plug-in has no editor\n");
+        return 1;
+    }
+    if (o.program >= 0)
+        plugin->setProgram(o.program);
+    for (const auto& [key, value] : o.settings) {
+        const int index = plugin->findParameter(key) >= 0 ? plugin->findParameter(key) : parameterIndex(key);
+        if (index < 0) {
+            std::fprintf(stderr, "selvarine-editor: no parameter \"%s\"\n", key.c_str());
+            return 1;
+        }
+        plugin->setParameter(index, value);
+    }
+
+    host::AudioBuffer input;
+    if (!o.input.empty() && !host::readAudioFile(o.input, input, error)) {
+        std::fprintf(stderr, "selvarine-editor: %s\n", error.c_str());
+        return 1;
+    }
+    constexpr int kBlock = 512;
+    plugin->setSampleRate(44100.0);
+    plugin->setBlockSize(kBlock);
+    plugin->setMains(true);
+
+    vst::ERect* rect = nullptr;
+    plugin->dispatch(vst::effEditGetRect, 0, 0, &rect);
+    const int width = rect ? rect->right - rect->left : 650;
+    const int height = rect ? rect->bottom - rect->top : 500;
+
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "selvarine-editor: no X display (use --snapshot without one)\n");
+        return 1;
+    }
+    const ::Window top = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
+                                             unsigned(height), 0, 0, 0);
+    XStoreName(display, top, plugin->effectName().c_str());
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, top, &deleteWindow, 1);
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = width;
+    hints.min_height = hints.max_height = height;
+    XSetWMNormalHints(display, top, &hints);
+    XMapWindow(display, top);
+    XSync(display, False);
+    if (plugin->dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) == 0) {
+        std::fprintf(stderr, "selvarine-editor: the editor did not open\n");
+        return 1;
+    }
+    std::printf("editor open (%d x %d); close the window to quit\n", width, height);
+    std::fflush(stdout);
+
+    // Audio thread: blocks at the real-time pace, silence or the looped input.
+    std::atomic<bool> running{true};
+    std::thread audio([&] {
+        std::vector<float> in[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
+        std::vector<float> out[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
+        float* ins[2] = {in[0].data(), in[1].data()};
+        float* outs[2] = {out[0].data(), out[1].data()};
+        std::size_t position = 0;
+        auto next = std::chrono::steady_clock::now();
+        while (running.load(std::memory_order_relaxed)) {
+            if (input.numFrames() > 0)
+                for (int i = 0; i < kBlock; ++i, position = (position + 1) % input.numFrames())
+                    for (int c = 0; c < 2; ++c)
+                        in[c][std::size_t(i)] = float(input.channels[std::size_t(std::min(c, input.numChannels() - 1))][position]);
+            plugin->process(ins, outs, kBlock);
+            next += std::chrono::microseconds(kBlock * 1000000LL / 44100);
+            std::this_thread::sleep_until(next);
+        }
+    });
+
+    std::size_t automationSeen = 0;
+    std::size_t editsSeen = 0;
+    const auto period = std::chrono::microseconds(static_cast<long long>(1e6 / o.idleHz));
+    auto next = std::chrono::steady_clock::now();
+    bool quit = false;
+    while (!quit) {
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+            if (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteWindow)
+                quit = true;
+        }
+        plugin->dispatch(vst::effEditIdle);
+        const auto edits = plugin->editNotices();
+        for (; editsSeen < edits.size(); ++editsSeen)
+            std::printf("%s edit %d \"%s\"\n", edits[editsSeen].begin ? "begin" : "end", edits[editsSeen].index,
+                        plugin->parameterName(edits[editsSeen].index).c_str());
+        const auto notices = plugin->automationNotices();
+        for (; automationSeen < notices.size(); ++automationSeen)
+            std::printf("automate %d \"%s\" = %.4f\n", notices[automationSeen].index,
+                        plugin->parameterName(notices[automationSeen].index).c_str(),
+                        double(notices[automationSeen].value));
+        std::fflush(stdout);
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+    plugin->dispatch(vst::effEditClose);
+    running = false;
+    audio.join();
+    plugin->setMains(false);
+    XDestroyWindow(display, top);
+    XCloseDisplay(display);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (!parse(argc, argv, o)) {
+        usage(stderr);
+        return 2;
+    }
+    return o.snapshot.empty() ? window(o) : snapshot(o);
+}
