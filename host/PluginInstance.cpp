@@ -113,7 +113,7 @@ vst::VstIntPtr PluginInstance::answer(vst::VstInt32 opcode, vst::VstInt32 index,
     case vst::audioMasterBeginEdit:
     case vst::audioMasterEndEdit: {
         std::lock_guard<std::mutex> guard(noticesLock);
-        edits.push_back({index, opcode == vst::audioMasterBeginEdit});
+        edits.push_back({index, opcode == vst::audioMasterBeginEdit, notices.size()});
         return 1;
     }
 

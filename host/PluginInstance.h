@@ -36,6 +36,7 @@ struct AutomationNotice {
 struct EditNotice {
     vst::VstInt32 index; // parameter index
     bool begin;          // true: the edit begins; false: it ends
+    std::size_t automationBefore; // automation notices received before this one
 };
 
 class PluginInstance {

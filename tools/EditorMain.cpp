@@ -275,15 +275,21 @@ int window(const Options& o)
                 quit = true;
         }
         plugin->dispatch(vst::effEditIdle);
+        // Both lists in the order they arrived.
         const auto edits = plugin->editNotices();
-        for (; editsSeen < edits.size(); ++editsSeen)
+        const auto notices = plugin->automationNotices();
+        auto printAutomationUpTo = [&](std::size_t count) {
+            for (; automationSeen < count && automationSeen < notices.size(); ++automationSeen)
+                std::printf("automate %d \"%s\" = %.4f\n", notices[automationSeen].index,
+                            plugin->parameterName(notices[automationSeen].index).c_str(),
+                            double(notices[automationSeen].value));
+        };
+        for (; editsSeen < edits.size(); ++editsSeen) {
+            printAutomationUpTo(edits[editsSeen].automationBefore);
             std::printf("%s edit %d \"%s\"\n", edits[editsSeen].begin ? "begin" : "end", edits[editsSeen].index,
                         plugin->parameterName(edits[editsSeen].index).c_str());
-        const auto notices = plugin->automationNotices();
-        for (; automationSeen < notices.size(); ++automationSeen)
-            std::printf("automate %d \"%s\" = %.4f\n", notices[automationSeen].index,
-                        plugin->parameterName(notices[automationSeen].index).c_str(),
-                        double(notices[automationSeen].value));
+        }
+        printAutomationUpTo(notices.size());
         std::fflush(stdout);
         next += period;
         std::this_thread::sleep_until(next);
