@@ -4,13 +4,32 @@
 
 namespace editor {
 
-TremSpeedKnob::TremSpeedKnob(const gui::Rect& size, gui::ControlListener* listener, int tag, int frames,
-                             const gui::Bitmap& strip, std::unique_ptr<gui::ParamDisplay> noteDisplay)
-    : AnimKnob(size, listener, tag, frames, strip), noteDisplay_(noteDisplay.get()), detached_(std::move(noteDisplay))
+NoteDisplay::~NoteDisplay()
 {
+    if (knob_)
+        knob_->displayDestroyed();
 }
 
-TremSpeedKnob::~TremSpeedKnob() = default;
+TremSpeedKnob::TremSpeedKnob(const gui::Rect& size, gui::ControlListener* listener, int tag, int frames,
+                             const gui::Bitmap& strip, std::unique_ptr<NoteDisplay> noteDisplay)
+    : AnimKnob(size, listener, tag, frames, strip), noteDisplay_(noteDisplay.get()), detached_(std::move(noteDisplay))
+{
+    if (noteDisplay_)
+        noteDisplay_->setKnob(this);
+}
+
+TremSpeedKnob::~TremSpeedKnob()
+{
+    // A display still in the frame outlives the knob: it must not call back.
+    if (noteDisplay_)
+        noteDisplay_->setKnob(nullptr);
+}
+
+void TremSpeedKnob::displayDestroyed()
+{
+    noteDisplay_ = nullptr;
+    displayShown_ = false;
+}
 
 void TremSpeedKnob::setSync(float syncValue)
 {
@@ -28,7 +47,7 @@ void TremSpeedKnob::setValue(float value)
 
 void TremSpeedKnob::showDisplay()
 {
-    if (displayShown_ || !detached_ || !frame())
+    if (displayShown_ || !detached_ || !noteDisplay_ || !frame())
         return;
     noteDisplay_->setValue(value());
     gui::Frame* f = frame();
@@ -39,16 +58,13 @@ void TremSpeedKnob::showDisplay()
 
 void TremSpeedKnob::hideDisplay()
 {
-    if (!displayShown_)
+    if (!displayShown_ || !noteDisplay_)
         return;
     gui::Frame* f = noteDisplay_->frame();
     if (f) {
         std::unique_ptr<gui::View> back = f->removeView(noteDisplay_);
-        detached_.reset(static_cast<gui::ParamDisplay*>(back.release()));
+        detached_.reset(static_cast<NoteDisplay*>(back.release()));
         f->invalid();
-    } else {
-        // The frame already let go of it while being torn down.
-        noteDisplay_ = detached_.get();
     }
     displayShown_ = false;
 }

@@ -7,13 +7,27 @@
 
 namespace editor {
 
+class TremSpeedKnob;
+
+// The note-value display under the speed knob. The frame owns it while it is
+// shown; it tells its knob when it is destroyed there (the frame going away).
+class NoteDisplay final : public gui::ParamDisplay {
+public:
+    NoteDisplay(const gui::Rect& size, int tag) : ParamDisplay(size, nullptr, tag) {}
+    ~NoteDisplay() override;
+    void setKnob(TremSpeedKnob* knob) { knob_ = knob; }
+
+private:
+    TremSpeedKnob* knob_ = nullptr; // told of the display's end, may be null
+};
+
 // The tremolo speed knob. While the tremolo follows the host tempo, pointing
 // at the knob or pressing it shows the note value the speed selects in a
 // small display under it; leaving or releasing takes the display away.
 class TremSpeedKnob final : public gui::AnimKnob {
 public:
     TremSpeedKnob(const gui::Rect& size, gui::ControlListener* listener, int tag, int frames,
-                  const gui::Bitmap& strip, std::unique_ptr<gui::ParamDisplay> noteDisplay);
+                  const gui::Bitmap& strip, std::unique_ptr<NoteDisplay> noteDisplay);
     ~TremSpeedKnob() override;
 
     bool isTypeOf(std::string_view name) const override
@@ -27,6 +41,8 @@ public:
     bool isSynced() const { return synced_; }
     bool isDisplayShown() const { return displayShown_; }
     gui::ParamDisplay* noteDisplay() const { return noteDisplay_; }
+    // The display was destroyed by the frame that held it.
+    void displayDestroyed();
 
     void setValue(float value) override;
     gui::MouseResult onMouseDown(const gui::MouseEvent& e) override;
@@ -41,8 +57,8 @@ private:
     void showDisplay();
     void hideDisplay();
 
-    gui::ParamDisplay* noteDisplay_;                // the display, wherever it is
-    std::unique_ptr<gui::ParamDisplay> detached_;   // held here while not in the frame
+    NoteDisplay* noteDisplay_;                      // the display, wherever it is; null once destroyed
+    std::unique_ptr<NoteDisplay> detached_;         // held here while not in the frame
     bool displayShown_ = false;                     // the frame holds the display
     bool synced_ = false;                           // "Tremolo Sync" is 0
 };

@@ -161,7 +161,7 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spe
         c = std::make_unique<gui::AnimKnob>(r, this, spec.tag, spec.count, bmp);
         break;
     case Kind::speedKnob: {
-        auto display = std::make_unique<gui::ParamDisplay>(layout::kNoteDisplay, nullptr, spec.tag);
+        auto display = std::make_unique<NoteDisplay>(layout::kNoteDisplay, spec.tag);
         gui::TextStyle style;
         style.font = &gui::smallFontData();
         style.background = {16, 16, 16, 255};
