@@ -1,0 +1,99 @@
+// The plug-in as its editor sees it: file operations and their messages,
+// program flags, the response state, and the editor following the plug-in.
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "FakeHost.h"
+#include "editor/doxaroGUI.h"
+#include "gui/Control.h"
+#include "gui/MouseEvent.h"
+#include "plugin/DoxaroEditorLink.h"
+#include "plugin/PresetFiles.h"
+
+namespace {
+
+std::filesystem::path scratch(const char* name)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "selvarine-editor-link";
+    std::filesystem::create_directories(dir);
+    return dir / name;
+}
+
+TEST(EditorLink, FileOperationsReportFailuresAndNothingOnSuccess)
+{
+    auto plugin = makePlugin();
+    DoxaroEditorLink link(*plugin);
+    // A preset or bank that cannot be written must say so.
+    const std::string unwritable = "/nonexistent-folder/x.sxp";
+    EXPECT_EQ(link.savePreset(unwritable), "The file at \"" + unwritable + "\" could not be written!");
+    EXPECT_EQ(link.saveBank("/nonexistent-folder/x.sxb"),
+              "The file at \"/nonexistent-folder/x.sxb\" could not be written!");
+
+    const auto preset = scratch("good.sxp");
+    EXPECT_EQ(link.savePreset(preset.string()), "");
+    EXPECT_TRUE(std::filesystem::exists(preset));
+    EXPECT_EQ(link.loadPreset(preset.string()), "");
+
+    const auto broken = scratch("broken.sxp");
+    std::ofstream(broken, std::ios::binary) << "not a preset at all";
+    EXPECT_EQ(link.loadPreset(broken.string()), PresetFiles::kPresetBroken);
+    EXPECT_EQ(link.loadBank(broken.string()), PresetFiles::kBankBroken);
+    std::filesystem::remove_all(preset.parent_path());
+}
+
+TEST(EditorLink, ProgramFlagsChangeOneAtATime)
+{
+    auto plugin = makePlugin();
+    DoxaroEditorLink link(*plugin);
+    const bool meter = link.meterFlag();
+    link.setPanelFlag(false);
+    EXPECT_FALSE(link.panelFlag());
+    EXPECT_EQ(link.meterFlag(), meter);
+    link.setMeterFlag(!meter);
+    EXPECT_EQ(link.meterFlag(), !meter);
+    EXPECT_FALSE(link.panelFlag());
+    link.setPanelFlag(true);
+    EXPECT_TRUE(link.panelFlag());
+}
+
+TEST(EditorLink, ResponseThatCannotBeReadIsNotLoaded)
+{
+    auto plugin = makePlugin();
+    DoxaroEditorLink link(*plugin);
+    EXPECT_EQ(link.responsePath(), "empty");
+    EXPECT_FALSE(link.responseLoaded());
+    const auto bad = scratch("bad.wav");
+    std::ofstream(bad, std::ios::binary) << "RIFF but nothing else";
+    ASSERT_TRUE(link.setResponsePath(bad.string()));
+    EXPECT_EQ(link.responsePath(), bad.string());
+    EXPECT_FALSE(link.responseLoaded());
+    EXPECT_FALSE(link.setResponsePath("/" + std::string(300, 'a') + ".wav"));
+    EXPECT_EQ(link.responsePath(), bad.string());
+    std::filesystem::remove_all(bad.parent_path());
+}
+
+TEST(EditorLink, EditorFollowsThePluginAndAutomatesTheHost)
+{
+    auto plugin = makePlugin();
+    auto* gui = static_cast<editor::doxaroGUI*>(plugin->getEditor());
+    ASSERT_NE(gui, nullptr);
+    gui->build();
+    plugin->setParameter(param::AmpGain, 0.7f);
+    gui->idle();
+    EXPECT_FLOAT_EQ(gui->control(param::AmpGain)->value(), 0.7f);
+
+    FakeHost::instance().automations = 0;
+    gui::MouseEvent e;
+    e.where = {623, 14}; // "Bypass"
+    e.buttons = gui::buttons::left;
+    const float before = plugin->getParameter(param::Bypass);
+    gui->frame()->mouseDown(e);
+    gui->frame()->mouseUp(e);
+    EXPECT_NE(plugin->getParameter(param::Bypass), before);
+    EXPECT_EQ(FakeHost::instance().automations.load(), 1);
+    gui->close();
+}
+
+} // namespace
