@@ -12,6 +12,7 @@
 #include "plugin/Parameters.h"
 #include "gui/AnimKnob.h"
 #include "gui/HorizontalSlider.h"
+#include "gui/KeyEvent.h"
 #include "gui/KickButton.h"
 #include "gui/MovieBitmap.h"
 #include "gui/OnOffButton.h"
@@ -491,7 +492,36 @@ void doxaroGUI::idle()
         frame_->redrawDirty();
 }
 
-bool doxaroGUI::onKeyDown(vst::VstKeyCode&) { return false; }
+// Keys the host passes on (effEditKeyDown) go to the open menu list, if any.
+// Virtual key numbers are those of the VST 2.4 interface.
+bool doxaroGUI::onKeyDown(vst::VstKeyCode& code)
+{
+    if (!frame_)
+        return false;
+    gui::KeyEvent key;
+    switch (code.virt) {
+    case 0:
+        if (code.character <= 0)
+            return false;
+        key.character = char32_t(code.character);
+        break;
+    case 4:  // return
+    case 19: // enter
+        key.key = gui::Key::enter;
+        break;
+    case 6: key.key = gui::Key::escape; break;
+    case 9: key.key = gui::Key::end; break;
+    case 10: key.key = gui::Key::home; break;
+    case 11: key.key = gui::Key::left; break;
+    case 12: key.key = gui::Key::up; break;
+    case 13: key.key = gui::Key::right; break;
+    case 14: key.key = gui::Key::down; break;
+    case 15: key.key = gui::Key::pageUp; break;
+    case 16: key.key = gui::Key::pageDown; break;
+    default: return false;
+    }
+    return frame_->keyDown(key);
+}
 
 // ---- Controls to plug-in ----------------------------------------------------------
 

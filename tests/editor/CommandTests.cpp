@@ -50,6 +50,19 @@ TEST(Commands, KickReleasedOutsideDoesNothing)
     EXPECT_EQ(f.plugin.program, 0);
 }
 
+TEST(Commands, HostKeysDriveTheOpenMenuList)
+{
+    EditorFixture f;
+    f.build();
+    vst::VstKeyCode down{0, 14, 0};
+    vst::VstKeyCode enter{0, 19, 0};
+    EXPECT_FALSE(f.gui->onKeyDown(down)); // no list open: the host keeps the key
+    f.gui->menu(tag::ProgramMenu)->openPopup();
+    EXPECT_TRUE(f.gui->onKeyDown(down));
+    EXPECT_TRUE(f.gui->onKeyDown(enter));
+    EXPECT_EQ(f.plugin.program, 1);
+}
+
 TEST(Commands, ProgramMenuSelects)
 {
     EditorFixture f;
