@@ -247,6 +247,7 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spe
         version->setTransparent(true);
         gui::TextStyle style = menuStyle();
         style.font = &gui::smallFontData();
+        style.color = {72, 52, 40, 255}; // dark ink on the box's paper
         version->setStyle(style);
         about->addView(std::move(version));
         CAboutContainer* box = about.get();

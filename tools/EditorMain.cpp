@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "editor/doxaroGUI.h"
+#include "gui/SplashScreen.h"
 #include "host/AudioFile.h"
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
@@ -38,6 +39,7 @@ struct Options {
     std::string plugin;
     std::string input;
     std::string snapshot;
+    bool about = false; // snapshot with the about box up
     double idleHz = 30.0;
     int program = -1;
     std::vector<std::pair<std::string, float>> settings; // name or index, value
@@ -47,11 +49,11 @@ void usage(FILE* to)
 {
     std::fprintf(to,
                  "usage: selvarine-editor [--plugin FILE] [--idle-hz N] [--input FILE.wav]\n"
-                 "                        [--program N] [--set NAME=VALUE]... [--snapshot FILE.png]\n"
+                 "                        [--program N] [--set NAME=VALUE]... [--snapshot FILE.png [--about]]\n"
                  "Opens the plug-in's editor in a window, calls its idle N times a second (30),\n"
                  "plays silence or the looped input through it and prints automation and edit notices.\n"
                  "--program N (1..24) and --set \"Parameter Name\"=0..1 (or index=value) set the plug-in up first.\n"
-                 "--snapshot renders the editor into a PNG file without a display and exits.\n");
+                 "--snapshot renders the editor into a PNG file without a display and exits (--about: with the about box up).\n");
 }
 
 std::string defaultPlugin()
@@ -84,6 +86,8 @@ bool parse(int argc, char** argv, Options& o)
             if (!value(o.input)) return false;
         } else if (a == "--snapshot") {
             if (!value(o.snapshot)) return false;
+        } else if (a == "--about") {
+            o.about = true;
         } else if (a == "--idle-hz") {
             if (!value(v)) return false;
             o.idleHz = std::atof(v.c_str());
@@ -164,6 +168,8 @@ int snapshot(const Options& o)
     }
     auto* gui = static_cast<editor::doxaroGUI*>(plugin.getEditor());
     gui->build();
+    if (o.about)
+        static_cast<gui::SplashScreen*>(gui->control(editor::layout::tag::AboutTrigger))->splash();
     gui->idle();
     gui->frame()->redrawAll();
     if (!writePng(o.snapshot, gui->frame()->image())) {

@@ -13,6 +13,7 @@
 #include "gui/Frame.h"
 #include "gui/MouseEvent.h"
 #include "gui/SplashScreen.h"
+#include "gui/TextLabel.h"
 
 namespace editor::test {
 namespace {
@@ -212,6 +213,11 @@ TEST(AboutBox, TriggerShowsItAndAClickOnItClosesIt)
     f.click(50, 485);
     ASSERT_TRUE(trigger->isSplashing());
     EXPECT_TRUE(trigger->splashView()->isTypeOf("CAboutContainer"));
+    auto* box = static_cast<gui::ViewContainer*>(trigger->splashView());
+    ASSERT_EQ(box->childCount(), 1);
+    EXPECT_EQ(static_cast<gui::TextLabel*>(box->child(0))->text(), "Ver.1.0.0");
+    EXPECT_EQ(box->frameRect().left, 25);
+    EXPECT_EQ(box->frameRect().bottom, 462);
     EXPECT_EQ(f.gui->frame()->modalView(), trigger->splashView());
     f.click(300, 250);
     EXPECT_FALSE(trigger->isSplashing());
