@@ -191,6 +191,21 @@ else
   else
     cat "$scratch/window-check.log"
   fi
+  # The plug-in's own editor in a host window on the same server.
+  if [ -n "$xvfb_display" ]; then
+    echo "=== The plug-in's editor under Wine (private Xvfb)"
+    checks=$((checks + 1))
+    if ! DISPLAY=:$xvfb_display run_wine "$win/tools/windows-checks/selvarine-editor-check.exe" "$win_plugin" \
+        "$(windows_path "$scratch/editor-window.bmp")" 2>&1 | tr -d '\r' | sed 's/^/  /' |
+        tee "$scratch/editor-check.log" | grep '^  editor check passed$' >/dev/null; then
+      cat "$scratch/editor-check.log"
+      failures+=("the plug-in's editor check failed under Wine")
+    else
+      cat "$scratch/editor-check.log"
+      cp "$scratch/editor-window.bmp" "$win/editor-window-wine.bmp"
+      echo "  screenshot kept in $win/editor-window-wine.bmp"
+    fi
+  fi
   kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=""
