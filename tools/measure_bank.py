@@ -10,7 +10,11 @@ told otherwise:
     the least pair mean, and the least single setting, then every pair;
   - 100-160 Hz against 300 Hz - 3 kHz, median per cabinet;
   - 3-6.3 kHz against 0.5-2 kHz (presence) and 8-16 kHz against 1-4 kHz
-    (extension) per microphone, on axis, median over cabinets and placements.
+    (extension) per microphone, on axis, median over cabinets and placements;
+  - in sixth-octave bands: the deepest dip of a 50/50 blend of neighbouring
+    placements below the mean of their magnitudes (40 Hz - 16 kHz), and the
+    deepest notch at a distance (300 Hz - 3 kHz) below the mean of the bands
+    within half an octave either side.
 Documentation only; the build does not run it.
 """
 
@@ -49,6 +53,45 @@ def difference(x, y):
     return np.sqrt(np.mean(d * d))
 
 
+SIXTHS = 1000.0 * 2.0 ** (np.arange(-30, 25) / 6.0)
+
+
+def sixth_octaves(power, rate):
+    bins = np.arange(power.size) * rate / FFT_SIZE
+    out = np.empty(SIXTHS.size)
+    for i, centre in enumerate(SIXTHS):
+        mask = (bins >= centre * 2 ** (-1 / 12)) & (bins < centre * 2 ** (1 / 12))
+        out[i] = 10 * np.log10(power[mask].mean() + 1e-300)
+    return out
+
+
+def blend_and_notch(bank, family, rate):
+    worst_dip = (0.0, None)
+    worst_notch = (0.0, None)
+    band = (SIXTHS >= 39.0) & (SIXTHS <= 16500.0)
+    mids = (SIXTHS >= 290.0) & (SIXTHS <= 3100.0)
+    neighbours = [(0, 1), (1, 2), (3, 4), (4, 5), (0, 3), (1, 4), (2, 5)]
+    for c, m, a in itertools.product(range(1, 6), range(1, 5), (1, 2)):
+        spectra = [np.fft.rfft(bank[table_index(c, family, m, a, k)], FFT_SIZE) for k in range(6)]
+        for k1, k2 in neighbours:
+            x, y = spectra[k1], spectra[k2]
+            blend = sixth_octaves(np.abs(0.5 * (x + y)) ** 2, rate)
+            mean = sixth_octaves((0.5 * (np.abs(x) + np.abs(y))) ** 2, rate)
+            d = blend - mean
+            i = int(np.argmin(np.where(band, d, 0.0)))
+            if d[i] < worst_dip[0]:
+                worst_dip = (d[i], (c, m, a, k1, k2, round(SIXTHS[i])))
+        for k in (3, 4, 5):
+            levels = sixth_octaves(np.abs(spectra[k]) ** 2, rate)
+            for i in np.nonzero(mids)[0]:
+                around = [j for j in range(i - 3, i + 4) if j != i]
+                d = levels[i] - np.mean(levels[around])
+                if d < worst_notch[0]:
+                    worst_notch = (d, (c, m, a, k, round(SIXTHS[i])))
+    print("deepest neighbour blend dip %.1f dB %s; deepest notch at a distance %.1f dB %s"
+          % (worst_dip[0], worst_dip[1], worst_notch[0], worst_notch[1]))
+
+
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
@@ -84,6 +127,7 @@ def main():
         extension = [level(bands[key], 8000, 16000) - level(bands[key], 1000, 4000) for key in keys]
         print("%-12s presence %+.1f dB, extension %+.1f dB"
               % (MICROPHONES[m - 1], np.median(presence), np.median(extension)))
+    blend_and_notch(bank, family, rate)
 
 
 if __name__ == "__main__":
