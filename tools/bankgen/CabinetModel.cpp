@@ -11,7 +11,7 @@ namespace {
 using Complex = std::complex<double>;
 
 // Cabinets in menu order, each voiced after the speaker type it stands for.
-// Closed backs put a box resonance of 110–140 Hz (Qtc 1.8–1.9, a 5–6 dB
+// Closed backs put a box resonance of 108–140 Hz (Qtc 1.8–1.9, a 5–6 dB
 // bump) on a 12 dB/octave low cut; open backs keep the driver's own, looser
 // resonance and lose bass to the rear wave. A cone's voice lies in its
 // break-up region: peaks and dips of ±4–7 dB, Q 3–5, between 1 and 4.5 kHz,
