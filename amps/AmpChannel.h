@@ -43,9 +43,13 @@ public:
     // Restarts the knob networks from rest (processing stopped).
     void reset() override;
 
-    Relaxed<bool> enabled{false}; // "Amp On / Off" engaged; when false the sample passes unchanged
+    // "Amp On / Off": when off the sample passes unchanged. Parameter thread.
+    void setEnabled(bool on) noexcept { enabled_ = on; }
+    bool isEnabled() const noexcept { return enabled_; }
 
 protected:
+    Relaxed<bool> enabled_{false}; // "Amp On / Off" engaged; read by process()
+
     static constexpr std::size_t kMaxCorners = 4;     // one-pole corners per channel
     static constexpr std::size_t kMaxIntegrators = 2; // saturating integrators per channel
 

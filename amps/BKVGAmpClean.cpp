@@ -2,7 +2,7 @@
 
 void BKVGAmpClean::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

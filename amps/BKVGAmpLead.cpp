@@ -2,7 +2,7 @@
 
 void BKVGAmpLead::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

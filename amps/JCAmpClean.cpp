@@ -16,7 +16,7 @@ JCAmpClean::JCAmpClean()
 
 void JCAmpClean::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

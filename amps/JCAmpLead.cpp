@@ -17,7 +17,7 @@ JCAmpLead::JCAmpLead()
 
 void JCAmpLead::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

@@ -14,7 +14,7 @@ MVAmpClean::MVAmpClean()
 
 void MVAmpClean::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

@@ -15,7 +15,7 @@ MVAmpLead::MVAmpLead()
 
 void MVAmpLead::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     takeUpTuning();
 

@@ -31,7 +31,7 @@ CabinetEngine::CabinetEngine(const double* bank)
         filter.selectCoefficients();
     }
     lowRate_ = RateBand::upTo(sampleRate_, kLowRateLimit);
-    clear();
+    reset();
 }
 
 bool CabinetEngine::rebuildOnChange(float& last, float value) noexcept
@@ -148,7 +148,7 @@ void CabinetEngine::setSampleRate(float rate) noexcept
     rebuild();
 }
 
-void CabinetEngine::clear() noexcept
+void CabinetEngine::reset() noexcept
 {
     for (std::vector<double>& response : channelResponse_)
         std::fill(response.begin(), response.end(), 0.0);

@@ -28,9 +28,9 @@ enum class SlotSetting { Off, Cabinet, Microphone, Axis, Position, Distance, Pha
 // (NaN always differs) rebuilds the responses at once; an unchanged value,
 // as every program change writes, costs nothing.
 //
-// Threads: the setters, rebuild(), setSampleRate() and clear() run on the
+// Threads: the setters, rebuild(), setSampleRate() and reset() run on the
 // parameter side, one at a time (the owner serialises them); setSampleRate()
-// and clear() only while processing is stopped. processMono() and
+// and reset() only while processing is stopped. process() and
 // processStereo() run on the audio thread. rebuild() may run while audio
 // runs: the responses reach the audio thread only through the convolvers'
 // publication, and the choice of convolver size through a relaxed flag that
@@ -67,10 +67,10 @@ public:
     // twice that rate, picks the convolver size and rebuilds.
     void setSampleRate(float rate) noexcept;
     // Processing stopped: silences the responses and all convolver state.
-    void clear() noexcept;
+    void reset() noexcept;
 
     // Audio thread, in place: mono mode.
-    void processMono(double& sample) noexcept
+    void process(double& sample) noexcept
     {
         Convolver& left = lowRate_ ? smallConvolvers_[0] : largeConvolvers_[0];
         sample = kMonoOutputFactor * left.processSample(sample);

@@ -11,7 +11,7 @@ UserResponseEngine::UserResponseEngine()
         channel.assign(kLargeLength, 0.0);
     // Room for the largest response in stereo, so that reading a file never allocates.
     wav.samples.reserve(2 * kLargeLength);
-    clear();
+    reset();
 }
 
 void UserResponseEngine::setSampleRate(float rate)
@@ -22,7 +22,7 @@ void UserResponseEngine::setSampleRate(float rate)
     lowRate = low;
 }
 
-void UserResponseEngine::clear()
+void UserResponseEngine::reset()
 {
     for (auto& channel : channelResponse)
         std::fill(channel.begin(), channel.end(), 0.0);
@@ -117,7 +117,7 @@ void UserResponseEngine::taper(int length)
     }
 }
 
-void UserResponseEngine::processMono(double& sample)
+void UserResponseEngine::process(double& sample)
 {
     Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
     sample = kOutputGain * pair[0].processSample(sample);

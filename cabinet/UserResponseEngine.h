@@ -18,8 +18,8 @@
 //    while audio may be running, one caller at a time (the shell serialises
 //    them). The file is read and the response prepared there; the convolvers
 //    publish their new partitions without making the audio thread wait.
-//  - setSampleRate() and clear() run while processing is stopped.
-//  - processMono() / processStereo() run on the audio thread.
+//  - setSampleRate() and reset() run while processing is stopped.
+//  - process() / processStereo() run on the audio thread.
 class UserResponseEngine {
 public:
     static constexpr int kSmallHead = 64;          // convolver head length at host rates up to kLowRateLimit
@@ -49,13 +49,13 @@ public:
     void loadUserResponse(const char* path);
 
     // Suspend and construction: silences the response and the convolvers.
-    void clear();
+    void reset();
 
     // True when the last load named a file and found samples in it (any thread).
     bool hasResponse() const { return loaded; }
 
     // Audio thread, in place: out = 0.25 * (input convolved with the response).
-    void processMono(double& sample);
+    void process(double& sample);
     void processStereo(double& left, double& right);
 
     // The prepared response of channel 0 (left, also mono) or 1 (right), kLargeLength

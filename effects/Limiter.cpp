@@ -73,7 +73,7 @@ double Limiter::gainAt(int i, double magnitude) noexcept
 
 void Limiter::process(SampleFrame* frame)
 {
-    if (!enabled)
+    if (!enabled_)
         return;
     const int i = writeIndex_;
     delayL_[i] = frame->value + kDenormalGuard;

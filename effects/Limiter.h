@@ -14,7 +14,7 @@
 // from the larger channel, to both channels.
 //
 // Threads: reset() and setSampleRate() while processing is stopped (resume
-// calls reset() then setSampleRate()); `enabled` is written by a parameter
+// calls reset() then setSampleRate()); setEnabled() runs on a parameter
 // thread; process() and processStereo() on the audio thread.
 class Limiter final : public CommonBase {
 public:
@@ -38,16 +38,20 @@ public:
     void setSampleRate(float rate) override;
     // Forces a rescan and zeroes the rings; the write position stays.
     void reset() override;
-    // Mono form; does nothing unless `enabled`.
+    // Mono form; does nothing unless enabled.
     void process(SampleFrame* frame) override;
-    // Stereo-linked form on two samples in place; does not test `enabled`.
+    // Stereo-linked form on two samples in place; does not test the switch.
     void processStereo(double& left, double& right) noexcept;
 
     int window() const noexcept { return window_; }
 
-    Relaxed<bool> enabled{false}; // "Limiter On/Off" engaged; parameter thread
+    // "Limiter On/Off". Parameter thread.
+    void setEnabled(bool on) noexcept { enabled_ = on; }
+    bool isEnabled() const noexcept { return enabled_; }
 
 private:
+    Relaxed<bool> enabled_{false}; // "Limiter On/Off" engaged; parameter thread
+
     // Enters one sample's detection magnitude at ring slot i and returns the
     // gain for the sample N - 1 slots back.
     double gainAt(int i, double magnitude) noexcept;

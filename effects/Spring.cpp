@@ -74,9 +74,9 @@ void Spring::setSampleRate(float rate)
     eq_.setBandwidth(kEqBandwidth);
 }
 
-void Spring::setFxEnabled(bool on) noexcept
+void Spring::setEnabled(bool on) noexcept
 {
-    fxEnabled_ = on;
+    enabled_ = on;
     updateActive();
 }
 

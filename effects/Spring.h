@@ -15,7 +15,7 @@
 // owners embed it by value in a heap-allocated object.
 //
 // Threads: setSampleRate() and reset() while processing is stopped;
-// setFxEnabled()/setAmount() on a parameter thread (one writer at a time);
+// setEnabled()/setAmount() on a parameter thread (one writer at a time);
 // process() on the audio thread.
 class Spring final : public CommonBase {
 public:
@@ -53,7 +53,8 @@ public:
     void process(SampleFrame* frame) override;
 
     // "FX On / Off" engaged (also switches the tremolo). Parameter thread.
-    void setFxEnabled(bool on) noexcept;
+    void setEnabled(bool on) noexcept;
+    bool isEnabled() const noexcept { return enabled_; }
     // "Reverb" value 0..1: the wet level, linear. Parameter thread.
     void setAmount(float value) noexcept;
 
@@ -66,9 +67,9 @@ public:
     const ChirpEq& equaliser() const noexcept { return eq_; }
 
 private:
-    void updateActive() noexcept { active_ = fxEnabled_.load() && amountNonZero_.load(); }
+    void updateActive() noexcept { active_ = enabled_.load() && amountNonZero_.load(); }
 
-    Relaxed<bool> fxEnabled_{false};     // "FX On / Off" engaged; parameter thread
+    Relaxed<bool> enabled_{false};     // "FX On / Off" engaged; parameter thread
     Relaxed<bool> amountNonZero_{false}; // "Reverb" is not 0; parameter thread
     Relaxed<bool> active_{false};        // both of the above; read per sample by the audio thread
     Relaxed<double> amount_{0.0};        // wet level 0..1; parameter thread

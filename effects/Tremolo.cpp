@@ -53,9 +53,9 @@ void Tremolo::setTempo(double bpm) noexcept
     }
 }
 
-void Tremolo::setFxEnabled(bool on) noexcept
+void Tremolo::setEnabled(bool on) noexcept
 {
-    fxEnabled_ = on;
+    enabled_ = on;
     updateActive();
 }
 

@@ -45,7 +45,8 @@ public:
     // "Tremolo Sync" engaged; the timing follows from the next sample on.
     void setSync(bool on) noexcept { sync_ = on; }
     // "FX On / Off" engaged (also switches the spring reverb).
-    void setFxEnabled(bool on) noexcept;
+    void setEnabled(bool on) noexcept;
+    bool isEnabled() const noexcept { return enabled_; }
     // "Tremolo Depth" value 0..1; 0 makes the block inactive.
     void setDepth(float v) noexcept;
 
@@ -58,10 +59,10 @@ public:
 
 private:
     Timing timingFor(float speed, bool sync, double tempo) const noexcept;
-    void updateActive() noexcept { active_ = fxEnabled_.load() && depthNonZero_.load(); }
+    void updateActive() noexcept { active_ = enabled_.load() && depthNonZero_.load(); }
 
     double rate_ = 44100.0;             // the block's rate as a double; set while stopped
-    Relaxed<bool> fxEnabled_{false};    // "FX On / Off" engaged; parameter thread
+    Relaxed<bool> enabled_{false};    // "FX On / Off" engaged; parameter thread
     Relaxed<bool> depthNonZero_{false}; // "Tremolo Depth" is not 0; parameter thread
     Relaxed<bool> active_{false};       // both of the above; read per sample
     Relaxed<double> tempo_{120.0};      // host tempo, BPM, always positive and finite; audio thread

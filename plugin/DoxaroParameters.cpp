@@ -107,7 +107,7 @@ void Doxaro::applyParameter(int index, float v)
         break;
     case param::AmpOnOff:
         for (int model = 0; model < kNumAmpModels; ++model)
-            chain.amp(model).enabled = engaged;
+            chain.amp(model).setEnabled(engaged);
         break;
     case param::AmpType:
     case param::AmpChannel:
@@ -129,8 +129,8 @@ void Doxaro::applyParameter(int index, float v)
         break;
     }
     case param::FxOnOff:
-        chain.tremolo().setFxEnabled(engaged);
-        chain.spring().setFxEnabled(engaged);
+        chain.tremolo().setEnabled(engaged);
+        chain.spring().setEnabled(engaged);
         break;
     case param::TremoloSync:
         chain.tremolo().setSync(engaged);
@@ -154,7 +154,7 @@ void Doxaro::applyParameter(int index, float v)
         break;
     case param::LimiterOnOff:
         chain.setLimiterEngaged(engaged);
-        chain.limiter().enabled = engaged;
+        chain.limiter().setEnabled(engaged);
         if (engaged)
             chain.clip().clear();
         break;

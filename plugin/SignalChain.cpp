@@ -82,8 +82,8 @@ void SignalChain::prepare(float rate, double tempo) noexcept
 
 void SignalChain::clearResponses() noexcept
 {
-    cabinet_.clear();
-    userResponse_.clear();
+    cabinet_.reset();
+    userResponse_.reset();
 }
 
 SignalChain::Switches SignalChain::switches() const noexcept
@@ -189,7 +189,7 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
                 userResponse_.processStereo(outL, outR);
             outL *= s.outputGain;
             outR *= s.outputGain;
-            if (limiter_.enabled)
+            if (limiter_.isEnabled())
                 limiter_.processStereo(outL, outR);
             if (!s.limiterEngaged)
                 clip_.watch(std::max(std::fabs(outL), std::fabs(outR)));
@@ -199,9 +199,9 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
                 outRight[i] = static_cast<Sample>(outR);
         } else {
             if (s.cabinetsOn)
-                cabinet_.processMono(frame.value);
+                cabinet_.process(frame.value);
             if (s.userResponseOn)
-                userResponse_.processMono(frame.value);
+                userResponse_.process(frame.value);
             frame.value *= s.outputGain;
             limiter_.process(&frame);
             if (!s.limiterEngaged)

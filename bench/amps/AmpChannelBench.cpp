@@ -32,7 +32,7 @@ void channelProcess(benchmark::State& state)
     const float rate = float(state.range(0));
     Channel channel;
     channel.setSampleRate(rate);
-    channel.enabled = true;
+    channel.setEnabled(true);
     const std::vector<double> input = guitarLikeInput(rate);
     SampleFrame frame;
     for (auto _ : state) {

@@ -38,7 +38,7 @@ void BM_Spring(benchmark::State& state)
 {
     auto spring = std::make_unique<Spring>();
     spring->setSampleRate(float(state.range(0)));
-    spring->setFxEnabled(true);
+    spring->setEnabled(true);
     spring->setAmount(0.6f);
     const std::vector<double> x = testSignal();
     for (auto _ : state) {
@@ -57,7 +57,7 @@ void BM_LimiterMono(benchmark::State& state)
     Limiter limiter;
     limiter.reset();
     limiter.setSampleRate(float(state.range(0)));
-    limiter.enabled = true;
+    limiter.setEnabled(true);
     const std::vector<double> x = testSignal();
     for (auto _ : state) {
         for (const double v : x) {

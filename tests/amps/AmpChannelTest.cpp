@@ -37,7 +37,7 @@ std::unique_ptr<AmpChannel> prepared(const Model& model, float rate = 44100.0f)
 {
     auto channel = model.make();
     channel->setSampleRate(rate);
-    channel->enabled = true;
+    channel->setEnabled(true);
     return channel;
 }
 
@@ -60,7 +60,7 @@ TEST(AmpChannels, DisabledChannelPassesTheSampleUnchanged)
     for (const Model& model : kModels) {
         auto channel = model.make();
         channel->setSampleRate(44100.0f);
-        channel->enabled = false;
+        channel->setEnabled(false);
         for (double x : {0.0, 1.0, -0.75, 1e-30, 12.5})
             EXPECT_EQ(run(*channel, x), x) << model.name;
     }
@@ -71,7 +71,7 @@ TEST(AmpChannels, DisabledChannelPassesTheSampleUnchanged)
     for (int n = 0; n < 100; ++n)
         run(clean, 0.5);
     EXPECT_EQ(clean.gainTS.fadeCount(), 0);
-    clean.enabled = true;
+    clean.setEnabled(true);
     run(clean, 0.5);
     EXPECT_EQ(clean.gainTS.fadeCount(), 1);
 }
@@ -214,7 +214,7 @@ TEST(AmpChannels, SampleRateChangeRestartsTheNonlinearStates)
 {
     MVAmpLead lead;
     lead.setSampleRate(44100.0f);
-    lead.enabled = true;
+    lead.setEnabled(true);
     for (int n = 0; n < 2000; ++n)
         run(lead, 2.0 * std::sin(0.02 * n));
     ASSERT_NE(lead.integrator.acc, 0.0);
@@ -224,13 +224,13 @@ TEST(AmpChannels, SampleRateChangeRestartsTheNonlinearStates)
     lead.setSampleRate(88200.0f);
     // Nothing the audio thread owns changes until it runs again.
     EXPECT_EQ(lead.outputFilter.y1, historyBefore);
-    lead.enabled = false;
+    lead.setEnabled(false);
     run(lead, 0.0);
     EXPECT_NE(lead.integrator.acc, 0.0);
 
     // Its next sample restarts the integrator and the tube feedback from
     // rest, with the constants of the new rate.
-    lead.enabled = true;
+    lead.setEnabled(true);
     run(lead, 0.0);
     EXPECT_EQ(lead.integrator.alpha, lead.integrator.alphaFor(88200.0f));
     EXPECT_LT(std::abs(lead.integrator.acc), 2.0 * lead.integrator.alpha);
@@ -242,7 +242,7 @@ TEST(AmpChannels, JCCleanInputNetworkRunsAtTheChannelRate)
     for (float rate : {44100.0f, 88200.0f, 176400.0f}) {
         JCAmpClean clean;
         clean.setSampleRate(rate);
-        clean.enabled = true;
+        clean.setEnabled(true);
         run(clean, 0.0);
         JCInput reference;
         reference.setSampleRate(rate);

@@ -37,7 +37,7 @@ TEST(AmpConcurrency, ParameterThreadChangesWhileAudioRuns)
     }
     for (AmpChannel* channel : channels) {
         channel->setSampleRate(44100.0f);
-        channel->enabled = true;
+        channel->setEnabled(true);
     }
 
     std::atomic<bool> stop{false};
@@ -89,7 +89,7 @@ TEST(AmpConcurrency, ParameterThreadChangesWhileAudioRuns)
         }
         if (round % 40 == 20)
             for (AmpChannel* channel : channels)
-                channel->enabled = !channel->enabled;
+                channel->setEnabled(!channel->isEnabled());
         std::this_thread::yield();
     }
     // Let the audio thread run on a little after the last change.

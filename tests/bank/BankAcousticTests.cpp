@@ -139,7 +139,9 @@ TEST(BankAcoustics, ClosedBacksCarryTheirBoxBump)
     // that range to its rear wave. Measured as the 100–160 Hz level against
     // the 300 Hz – 3 kHz level, each closed back stands above the open back of
     // the same cone size at every microphone and placement, typically by
-    // 2 dB or more, and typically sits 2 dB or more above its own mids.
+    // 5 dB or more, and typically sits 3 dB or more above its own mids (a
+    // Qtc of 1.8–1.9 alone gives a 5–6 dB bump; the bank's medians are
+    // 7.4 and 3.7 dB above the mids, 7.4 and 8.6 dB above the open backs).
     struct Pair {
         int closed, open;
     };
@@ -159,8 +161,8 @@ TEST(BankAcoustics, ClosedBacksCarryTheirBoxBump)
         });
         std::nth_element(bumps.begin(), bumps.begin() + bumps.size() / 2, bumps.end());
         std::nth_element(margins.begin(), margins.begin() + margins.size() / 2, margins.end());
-        EXPECT_GE(bumps[bumps.size() / 2], 2.0) << cabinetName(pair.closed);
-        EXPECT_GE(margins[margins.size() / 2], 2.0) << cabinetName(pair.closed) << " vs " << cabinetName(pair.open);
+        EXPECT_GE(bumps[bumps.size() / 2], 3.0) << cabinetName(pair.closed);
+        EXPECT_GE(margins[margins.size() / 2], 5.0) << cabinetName(pair.closed) << " vs " << cabinetName(pair.open);
     }
 }
 
@@ -308,9 +310,12 @@ TEST(BankAcoustics, NoTwoCabinetsAlike)
     // Level-normalised RMS difference of the third-octave bands from 100 Hz to
     // 5 kHz between two cabinets under the same microphone and placement.
     // About 1 dB is where a broad change of timbre becomes just audible;
-    // measured guitar cabinets differ by several decibels. Every pair must
-    // stay 1.75 dB apart even at the setting where they come closest, and
-    // 2.5 dB apart on average over all settings.
+    // measured guitar cabinets differ by several times that, mostly through
+    // their box or rear-wave low end and the break-up peaks and dips of their
+    // cones. Every pair must stay 3 dB apart even at the setting where they
+    // come closest, 3.75 dB on average over all settings, and all pairs
+    // 4.75 dB on average (the bank reaches 3.3, 4.1 and 5.2 dB; a bank whose
+    // speakers share one voice and differ only in the bass stays near 2 dB).
     const auto difference = [](const Bands& x, const Bands& y) {
         double mean = 0.0;
         int count = 0;
@@ -328,6 +333,8 @@ TEST(BankAcoustics, NoTwoCabinetsAlike)
             }
         return std::sqrt(sum / count);
     };
+    double allPairs = 0.0;
+    int pairs = 0;
     for (int c1 = 1; c1 <= kIrBankCabinets; ++c1)
         for (int c2 = c1 + 1; c2 <= kIrBankCabinets; ++c2) {
             double total = 0.0;
@@ -338,9 +345,12 @@ TEST(BankAcoustics, NoTwoCabinetsAlike)
                 const double d = difference(bands(c1, fam, m, a, k), bands(c2, fam, m, a, k));
                 total += d;
                 ++settings;
-                EXPECT_GE(d, 1.75) << cabinetName(c1) << " vs " << cabinetName(c2) << ", " << microphoneName(m)
+                EXPECT_GE(d, 3.0) << cabinetName(c1) << " vs " << cabinetName(c2) << ", " << microphoneName(m)
                                   << ", axis " << a << ", family " << fam << ", k " << k;
             });
-            EXPECT_GE(total / settings, 2.5) << cabinetName(c1) << " vs " << cabinetName(c2);
+            EXPECT_GE(total / settings, 3.75) << cabinetName(c1) << " vs " << cabinetName(c2);
+            allPairs += total / settings;
+            ++pairs;
         }
+    EXPECT_GE(allPairs / pairs, 4.75);
 }

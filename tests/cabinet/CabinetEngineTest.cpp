@@ -82,7 +82,7 @@ Outputs impulseResponse(CabinetEngine& engine, bool stereo, std::size_t length =
         if (stereo)
             engine.processStereo(l, r);
         else
-            engine.processMono(l);
+            engine.process(l);
         out.left[n] = l;
         out.right[n] = stereo ? r : 0.0;
     }
@@ -300,10 +300,10 @@ TEST(CabinetEngine, ClearSilencesUntilTheNextRebuild)
     auto engine = makeEngine(setup, noiseBank().data());
     double sample = 1.0;
     for (int n = 0; n < 3000; ++n) {
-        engine->processMono(sample);
+        engine->process(sample);
         sample = n % 7 == 0 ? 0.5 : 0.0;
     }
-    engine->clear();
+    engine->reset();
     EXPECT_EQ(peak(impulseResponse(*engine, false, 9000).left), 0.0);
     engine->rebuild();
     EXPECT_GT(peak(impulseResponse(*engine, false).left), 1e-3);
@@ -319,7 +319,7 @@ TEST(CabinetEngine, HostileSettingsStayFinite)
     const Outputs before = impulseResponse(*engine, false);
     engine->setSlot(2, SlotSetting::Volume, 0.0f);
     engine->setSlot(-1, SlotSetting::Off, 1.0f);
-    engine->clear();
+    engine->reset();
     engine->rebuild();
     EXPECT_LT(maxDifference(impulseResponse(*engine, false).left, before.left), 1e-13);
 
@@ -356,7 +356,7 @@ TEST(CabinetEngine, RebuildWhileProcessingIsRaceFree)
                 if (stereo)
                     engine->processStereo(l, r);
                 else
-                    engine->processMono(l);
+                    engine->process(l);
                 ok = ok && std::isfinite(l) && std::isfinite(r);
             }
             finite.store(ok);

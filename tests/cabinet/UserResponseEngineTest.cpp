@@ -221,7 +221,7 @@ TEST(UserResponseEngine, ImpulseReproducesTheScaledResponse)
         }
         TempFile file("impulse.wav", wav16(interleaved, 2));
         auto engine = engineAt(c.rate, c.stereo);
-        engine->clear();
+        engine->reset();
         engine->loadUserResponse(file.c_str());
         const std::vector<double> left(engine->response(0), engine->response(0) + c.length);
         const std::vector<double> right(engine->response(1), engine->response(1) + c.length);
@@ -231,7 +231,7 @@ TEST(UserResponseEngine, ImpulseReproducesTheScaledResponse)
             if (c.stereo)
                 engine->processStereo(l, r);
             else
-                engine->processMono(l);
+                engine->process(l);
             const double wantL = n < c.length ? 0.25 * left[std::size_t(n)] : 0.0;
             ASSERT_NEAR(l, wantL, 1e-9) << c.rate << " sample " << n;
             if (c.stereo) {
@@ -249,12 +249,12 @@ TEST(UserResponseEngine, ClearSilencesTheOutput)
     engine->loadUserResponse(file.c_str());
     double x = 1.0;
     for (int n = 0; n < 1000; ++n, x = 0.5)
-        engine->processMono(x);
-    engine->clear();
+        engine->process(x);
+    engine->reset();
     expectTail(engine->response(0), 0, "after clear");
     for (int n = 0; n < 5000; ++n) {
         double y = 0.0;
-        engine->processMono(y);
+        engine->process(y);
         ASSERT_EQ(y, 0.0) << n;
     }
 }

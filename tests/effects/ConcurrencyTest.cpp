@@ -41,7 +41,7 @@ TEST(EffectsConcurrency, ParameterThreadWhileAudioRuns)
     c.limiter.setSampleRate(44100.0f);
     c.ceiling.reset();
     c.ceiling.setSampleRate(44100.0f);
-    c.ceiling.enabled = true;
+    c.ceiling.setEnabled(true);
     c.clip.setSampleRate(44100.0f);
 
     std::atomic<bool> running{true};
@@ -63,12 +63,12 @@ TEST(EffectsConcurrency, ParameterThreadWhileAudioRuns)
                 c.tremolo.process(&frame);
                 c.spring.process(&frame);
                 // Whether the switched limiter ran for this sample is its own
-                // read of `enabled`, which may differ from any read made here;
+                // read of the switch, which may differ from any read made here;
                 // the ceiling is therefore checked on the limiter that stays on.
                 SampleFrame limited = frame;
                 c.ceiling.process(&limited);
                 underCeiling = underCeiling && std::fabs(limited.value) <= 1.0;
-                const bool limit = c.limiter.enabled;
+                const bool limit = c.limiter.isEnabled();
                 c.limiter.process(&frame);
                 if (!limit)
                     c.clip.watch(std::fabs(frame.value));
@@ -85,14 +85,14 @@ TEST(EffectsConcurrency, ParameterThreadWhileAudioRuns)
         c.gate.setThreshold(v);
         c.gate.setAttack(1.0f - v);
         c.gate.setDecay(v);
-        c.tremolo.setFxEnabled(round % 5 != 0);
+        c.tremolo.setEnabled(round % 5 != 0);
         c.tremolo.setDepth(v);
         c.tremolo.setSync(round % 2 == 0);
         c.tremolo.setSpeed(1.0f - v);
-        c.spring.setFxEnabled(round % 5 != 0);
+        c.spring.setEnabled(round % 5 != 0);
         c.spring.setAmount(v);
-        c.limiter.enabled = round % 4 != 0;
-        if (c.limiter.enabled)
+        c.limiter.setEnabled(round % 4 != 0);
+        if (c.limiter.isEnabled())
             c.clip.clear();
         (void)c.clip.level(); // the editor's read
         if (round % 64 == 0)

@@ -18,7 +18,7 @@ Limiter& engaged(Limiter& limiter, float rate)
 {
     limiter.reset();
     limiter.setSampleRate(rate);
-    limiter.enabled = true;
+    limiter.setEnabled(true);
     return limiter;
 }
 
@@ -194,7 +194,7 @@ TEST(Limiter, StereoKeepsTheBalance)
             ASSERT_NEAR(left / right, 0.25, 1e-12) << n;
         }
     }
-    // The stereo form does not look at `enabled`.
+    // The stereo form does not look at the switch.
     Limiter off;
     off.reset();
     off.setSampleRate(44100.0f);
@@ -217,11 +217,11 @@ TEST(Limiter, DisabledMonoIsTransparentAndFrozen)
     engaged(limiter, 44100.0f);
     for (int n = 0; n < 10; ++n)
         run(limiter, 0.5);
-    limiter.enabled = false;
+    limiter.setEnabled(false);
     for (const double x : {3.0, -7.0, 0.25}) {
         EXPECT_EQ(run(limiter, x), x);
     }
-    limiter.enabled = true;
+    limiter.setEnabled(true);
     for (int n = 10; n < 21; ++n) {
         EXPECT_LT(std::fabs(run(limiter, 0.5)), 1e-19) << n;
     }

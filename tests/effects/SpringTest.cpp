@@ -21,7 +21,7 @@ std::unique_ptr<Spring> makeSpring(float rate, float amount = 1.0f)
 {
     auto spring = std::make_unique<Spring>();
     spring->setSampleRate(rate);
-    spring->setFxEnabled(true);
+    spring->setEnabled(true);
     spring->setAmount(amount);
     return spring;
 }
@@ -283,11 +283,11 @@ TEST(Spring, InactivePassesAndHoldsState)
     for (int n = 0; n < 500; ++n)
         ASSERT_EQ(run(*paused, 0.3 * n), 0.3 * n);
     paused->setAmount(1.0f);
-    paused->setFxEnabled(false);
+    paused->setEnabled(false);
     EXPECT_FALSE(paused->isActive());
     for (int n = 0; n < 500; ++n)
         ASSERT_EQ(run(*paused, -0.1 * n), -0.1 * n);
-    paused->setFxEnabled(true);
+    paused->setEnabled(true);
 
     for (int n = 0; n < 6000; ++n)
         ASSERT_EQ(run(*reference, 0.0), run(*paused, 0.0)) << n;

@@ -18,7 +18,7 @@ void prepare(Tremolo& t, float depth, bool sync, float speed)
     t.setSampleRate(44100.0f);
     t.setSync(sync);
     t.setSpeed(speed);
-    t.setFxEnabled(true);
+    t.setEnabled(true);
     t.setDepth(depth);
 }
 
@@ -182,13 +182,13 @@ TEST(Tremolo, InactiveDoesNotAdvance)
     EXPECT_EQ(t.phase(), phase);
 
     t.setDepth(1.0f);
-    t.setFxEnabled(false);
+    t.setEnabled(false);
     EXPECT_FALSE(t.isActive());
     for (int n = 0; n < 50; ++n)
         EXPECT_EQ(run(t, -0.7), -0.7);
     EXPECT_EQ(t.phase(), phase);
 
-    t.setFxEnabled(true);
+    t.setEnabled(true);
     run(t, 1.0);
     EXPECT_EQ(t.phase(), phase + 1);
 }

@@ -58,8 +58,8 @@ TEST(Programs, FactoryTableSpotChecks)
     };
     const Case cases[] = {
         {0, param::Reverb, 0.355},     {2, param::Input, 0.505},      {6, param::Cab2OnOff, 1},
-        {8, param::Output, 0.85},      {12, param::TremoloSpeed, 0.205}, {13, param::TremoloDepth, 0.52},
-        {17, param::CabType, 1},       {21, param::CabType, 1},       {17, param::Output, 0.34},
+        {8, param::Output, 0.67},      {12, param::TremoloSpeed, 0.205}, {13, param::TremoloDepth, 0.52},
+        {17, param::CabType, 1},       {21, param::CabType, 1},       {17, param::Output, 0.28},
         {23, param::Mic2Distance, 0.838384}, {21, param::Cab2Type, 1}, {15, param::Input, 0.825},
         {18, param::Mic2Volume, 0.433333}, {9, param::AmpGain, 0},    {4, param::CabBlend, 0.410256},
     };

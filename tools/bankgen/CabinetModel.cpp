@@ -11,56 +11,58 @@ namespace {
 using Complex = std::complex<double>;
 
 // Cabinets in menu order, each voiced after the speaker type it stands for.
-// Closed backs put a box resonance of 110–135 Hz (Qtc 1.9, a 6 dB bump)
-// on a 12 dB/octave low cut; open backs keep the driver's own, looser
-// resonance and lose bass to the rear wave. The cone's voice lies in its
-// break-up region (moderate peaks and dips, Q 2–5); above it the response
-// falls steeply, the smaller cones reaching higher.
+// Closed backs put a box resonance of 108–140 Hz (Qtc 1.8–1.9, a 5–6 dB
+// bump) on a 12 dB/octave low cut; open backs keep the driver's own, looser
+// resonance and lose bass to the rear wave. A cone's voice lies in its
+// break-up region: peaks and dips of ±4–7 dB, Q 3–5, between 1 and 4.5 kHz,
+// at centre frequencies of its own, so that no two speakers peak alike.
+// Above it the response falls steeply, the 8-inch cone first.
 constexpr std::array<SpeakerCabinet, 5> kCabinets = {{
-    // Closed 2 x 12, British-voiced: a firm box bump near 110 Hz, tight
-    // above it, and a broad, strong upper-mid bark.
-    {"Black Tolex (2 x 12)", 2, 0.13, false, 110.0, 1.9, 0.0, 5800.0, 0.75, 9000.0, 0.0,
-     {2500.0, 8.0, 0.5},
-     {{{330.0, -2.0, 0.9}, {900.0, -2.0, 1.0}, {2400.0, 3.0, 1.0}, {1500.0, 0.5, 2.0}}},
-     {{{2600.0, 3.0, 3.0}, {3300.0, -4.0, 4.0}, {4000.0, 3.0, 3.0}, {4700.0, -3.0, 4.0}}},
+    // Closed 2 x 12, British-voiced: a firm box bump near 110 Hz, thick low
+    // mids on top of it, a dip in the lower mids and an upper-mid bark near 2 kHz.
+    {"Black Tolex (2 x 12)", 2, 0.13, false, 108.0, 1.9, 0.0, 5600.0, 0.75, 9000.0, 0.0,
+     {2500.0, 5.0, 0.5},
+     {{{190.0, 5.0, 0.9}, {750.0, -3.5, 1.0}, {2000.0, 3.0, 1.2}, {400.0, 2.5, 1.5}}},
+     {{{1250.0, 4.0, 4.0}, {2050.0, 6.0, 3.0}, {2900.0, -6.0, 4.0}, {3700.0, 5.0, 3.0}}},
      {5300.0, 2.5, 3.0},
      {{{6600.0, -5.0, 4.0}, {8600.0, -4.0, 3.5}}},
      0.33, 0.20, 0.33},
-    // Open-back 1 x 12 combo, American-voiced: loose bass, scooped
-    // mids, a glassy presence peak near 3 kHz and the widest top of the 12-inch cones.
-    {"Red Tolex (1 x 12)", 1, 0.13, true, 85.0, 1.0, 0.45, 6400.0, 0.8, 10000.0, 0.0,
-     {2800.0, 5.0, 0.5},
-     {{{160.0, -1.0, 1.0}, {450.0, -5.0, 0.6}, {1600.0, 1.5, 2.0}, {3300.0, 3.0, 1.0}}},
-     {{{2300.0, -3.0, 4.0}, {3700.0, 2.0, 4.0}, {4400.0, -3.0, 4.0}, {5200.0, 3.0, 3.0}}},
+    // Open-back 1 x 12 combo, American-voiced: no box bump, a loose low end
+    // thinned by the rear wave, deeply scooped mids and an open, glassy top
+    // around 3 kHz; the widest top of the 12-inch cones.
+    {"Red Tolex (1 x 12)", 1, 0.13, true, 80.0, 0.9, 0.5, 6400.0, 0.8, 10000.0, 0.0,
+     {3000.0, 6.0, 0.5},
+     {{{170.0, -2.0, 1.0}, {500.0, -6.0, 0.6}, {1100.0, -1.0, 1.5}, {3200.0, 3.0, 1.0}}},
+     {{{1500.0, 4.0, 4.0}, {2000.0, -5.0, 4.0}, {2800.0, 5.0, 3.0}, {4200.0, -3.5, 4.0}}},
      {5800.0, 3.0, 3.0},
      {{{7300.0, -4.0, 4.0}, {9400.0, -3.5, 3.5}}},
      0.40, 0.22, 0.0},
-    // Open-back 1 x 10, tweed-voiced: a light but resonant low end, a strong
-    // honk near 900 Hz and a bright, jangly upper range.
-    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 112.0, 1.3, 0.36, 6800.0, 0.85, 10500.0, 0.0,
-     {3000.0, 7.0, 0.5},
-     {{{200.0, -1.0, 1.0}, {900.0, 6.0, 1.0}, {2000.0, -2.0, 1.5}, {3500.0, 2.0, 1.5}}},
-     {{{3000.0, 3.0, 3.0}, {3900.0, -4.0, 4.0}, {4600.0, 4.0, 3.0}, {5400.0, -2.5, 4.0}}},
+    // Open-back 1 x 10, tweed-voiced: a light low end rolling off early, a
+    // strong honk near 850 Hz and bright, forward upper mids.
+    {"Blonde Vintage (1 x 10)", 1, 0.105, true, 130.0, 1.2, 0.36, 6800.0, 0.85, 10500.0, 0.0,
+     {3000.0, 6.0, 0.5},
+     {{{220.0, -3.0, 1.0}, {850.0, 8.0, 1.1}, {1700.0, -3.0, 1.5}, {2600.0, 4.0, 1.2}}},
+     {{{1400.0, -4.0, 4.0}, {2100.0, 5.0, 4.0}, {2800.0, -4.0, 4.0}, {3500.0, 6.0, 3.0}}},
      {6000.0, 3.0, 3.0},
      {{{7800.0, -4.0, 4.0}, {10000.0, -3.0, 3.5}}},
      0.30, 0.18, 0.0},
     // Closed 1 x 10 with a heavy cone in a small box: a strong punch near
-    // 140 Hz, forward mids around 1 kHz and the darkest top of the five.
-    {"Iron Grill (1 x 10)", 1, 0.105, false, 135.0, 1.9, 0.0, 5200.0, 0.9, 8000.0, 0.0,
-     {2300.0, 6.5, 0.5},
-     {{{380.0, -3.0, 0.9}, {1100.0, 3.0, 1.0}, {3000.0, -3.0, 1.0}, {700.0, -1.0, 1.5}}},
-     {{{2100.0, 2.5, 3.0}, {2800.0, 3.0, 3.0}, {3500.0, -4.0, 3.5}, {4200.0, 2.0, 3.0}}},
+    // 140 Hz, lean low mids, forward mids around 1.2 kHz and the darkest top.
+    {"Iron Grill (1 x 10)", 1, 0.105, false, 140.0, 1.8, 0.0, 5200.0, 0.9, 8000.0, 0.0,
+     {2300.0, 5.0, 0.5},
+     {{{150.0, 4.0, 1.0}, {380.0, -6.0, 0.9}, {1200.0, 5.0, 1.0}, {2700.0, -3.0, 1.5}}},
+     {{{1700.0, 6.0, 3.0}, {2200.0, -5.0, 4.0}, {3000.0, 4.0, 3.0}, {3600.0, -6.0, 4.0}}},
      {4700.0, 2.0, 3.0},
-     {{{6000.0, -5.0, 4.0}, {7700.0, -4.0, 3.5}}},
+     {{{6700.0, -4.0, 4.0}, {9200.0, -3.5, 3.5}}},
      0.25, 0.12, 0.0},
-    // Open-back 1 x 8 with a cloth grille: thin below 170 Hz, boxy and nasal
-    // around 1.6 kHz, soft upper mids and top behind the cloth.
-    {"Cloth Grill (1 x 8)", 1, 0.082, true, 170.0, 1.1, 0.28, 7000.0, 0.85, 11000.0, -4.0,
-     {3000.0, 6.5, 0.5},
-     {{{250.0, -1.5, 1.0}, {1600.0, 5.0, 1.4}, {3000.0, -3.0, 1.2}, {700.0, -4.0, 1.0}}},
-     {{{3200.0, -4.0, 3.5}, {4000.0, 3.0, 3.0}, {4800.0, -2.0, 4.0}, {5600.0, 2.0, 3.0}}},
-     {6400.0, 2.5, 3.0},
-     {{{8200.0, -4.0, 4.0}, {10500.0, -3.0, 3.5}}},
+    // Open-back 1 x 8 with a cloth grille: little bass, thin and boxy low
+    // mids, a nasal, peaky 1.5–3 kHz and the earliest top roll-off.
+    {"Cloth Grill (1 x 8)", 1, 0.082, true, 175.0, 1.1, 0.28, 5300.0, 0.85, 10000.0, -1.0,
+     {2600.0, 6.0, 0.5},
+     {{{260.0, -5.0, 0.8}, {650.0, -4.0, 1.2}, {1600.0, 6.0, 1.4}, {4200.0, -2.0, 1.2}}},
+     {{{1900.0, 6.0, 5.0}, {2450.0, -5.0, 5.0}, {3000.0, 7.0, 4.0}, {3700.0, -5.0, 4.0}}},
+     {5400.0, 2.5, 3.0},
+     {{{6500.0, -3.5, 4.0}, {9800.0, -3.0, 3.5}}},
      0.22, 0.12, 0.0},
 }};
 
