@@ -3,6 +3,7 @@
 // impulse-response controls.
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -195,7 +196,7 @@ TEST(Commands, ManualMissingAndPresent)
                   "The file at \"/nonexistent/OrvandelSelvarine Files/OrvandelSelvarine Manual.pdf\" doesn't exist!"});
     EXPECT_TRUE(f.services->documents.empty());
 
-    const auto folder = std::filesystem::temp_directory_path() / "selvarine-editor-manual";
+    const auto folder = std::filesystem::temp_directory_path() / ("selvarine-editor-manual-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "OrvandelSelvarine Manual.pdf") << "%PDF";
     f.plugin.folder = folder.string() + "/";
@@ -214,7 +215,7 @@ TEST(Commands, WebsiteOpensTheMakersPage)
 }
 
 struct ResponseFolder {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "selvarine-editor-responses";
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("selvarine-editor-responses-" + std::to_string(getpid()));
     ResponseFolder()
     {
         std::filesystem::create_directories(folder);

@@ -2,6 +2,7 @@
 // program flags, the response state, and the editor following the plug-in.
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 
 std::filesystem::path scratch(const char* name)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "selvarine-editor-link";
+    const auto dir = std::filesystem::temp_directory_path() / ("selvarine-editor-link-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     return dir / name;
 }
