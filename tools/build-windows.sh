@@ -115,7 +115,8 @@ cmake -S "$root" -B "$win" \
   -DSELVARINE_FONTGEN_EXECUTABLE="$fontgen" \
   -DSELVARINE_WIN_PNG_PREFIX="$png_prefix"
 cmake --build "$win" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare \
-  selvarine-test-signal selvarine-module-probe selvarine-module-probe-host selvarine-window-check
+  selvarine-test-signal selvarine-module-probe selvarine-module-probe-host selvarine-window-check \
+  selvarine-editor-check
 
 # --- Exports and imports -------------------------------------------------------------
 dll=$win/vst/OrvandelSelvarine.dll

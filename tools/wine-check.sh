@@ -16,8 +16,8 @@
 # The native build is build-test-release when it exists (tools/test.sh makes
 # it), otherwise build-winnative (Release, configured here); only the targets
 # needed here are built. The cross build is build-win. Wine runs in a fresh
-# prefix in a temporary folder that is removed afterwards; only the window
-# check gets a display (its own Xvfb).
+# prefix in a temporary folder that is removed afterwards, with one private
+# Xvfb for the whole session (the window checks need a display).
 #
 # Environment: JOBS (default 2), SELVARINE_NATIVE_BUILD, SELVARINE_WIN_BUILD,
 # WINE (the Wine loader; default /usr/lib/wine/wine64, else wine64 or wine;
@@ -62,11 +62,29 @@ export HOME=${HOME:-$scratch}
 # Nothing under Wine reads the terminal (CI has none).
 exec </dev/null
 cleanup() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   wine_session_end
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+
+# The window checks need a display: a private Xvfb, on a display it picks
+# itself. It is started before the prefix is made, so the session's one
+# persistent Wine server and its desktop process know the display from the
+# start (a desktop process started without one cannot open windows later).
+xvfb_pid=""
+xvfb_display=""
+if command -v Xvfb >/dev/null 2>&1; then
+  # Xvfb writes the number of the display it chose into the file once it is ready.
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$scratch/xvfb.display" 2>/dev/null &
+  xvfb_pid=$!
+  for ((wait_steps = 0; wait_steps < 200; ++wait_steps)); do
+    xvfb_display=$(head -n 1 "$scratch/xvfb.display" 2>/dev/null || true)
+    [ -n "$xvfb_display" ] && break
+    sleep 0.1
+  done
+  [ -n "$xvfb_display" ] && export DISPLAY=:$xvfb_display
+fi
 
 wine_start=$SECONDS
 echo "=== Wine: new prefix in $scratch/prefix ($("$wine" --version 2>/dev/null || echo "version unknown")), one persistent server"
@@ -163,28 +181,17 @@ for dll in "$probe_dll" "$long_folder/$probe_name"; do
 done
 
 # --- The toolkit's Win32 window ------------------------------------------------------
-# The window check needs a display: a private Xvfb, on a display it picks
-# itself, for this one program. It opens, draws, clicks, drags, closes and
-# reopens the toolkit's window, and prints one line per check.
+# On the session's private Xvfb the window check opens, draws, clicks, drags,
+# closes and reopens the toolkit's window, and prints one line per check.
 echo "=== Toolkit window under Wine (private Xvfb)"
 checks=$((checks + 1))
 window_check=$win/tools/windows-checks/selvarine-window-check.exe
-xvfb_pid=""
-if ! command -v Xvfb >/dev/null 2>&1; then
+if [ -z "$xvfb_pid" ]; then
   failures+=("the window check needs Xvfb (Debian package xvfb)")
+elif [ -z "$xvfb_display" ]; then
+  failures+=("Xvfb did not start for the window check")
 else
-  # Xvfb writes the number of the display it chose into the file once it is ready.
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$scratch/xvfb.display" 2>/dev/null &
-  xvfb_pid=$!
-  xvfb_display=""
-  for ((wait_steps = 0; wait_steps < 200; ++wait_steps)); do
-    xvfb_display=$(head -n 1 "$scratch/xvfb.display" 2>/dev/null || true)
-    [ -n "$xvfb_display" ] && break
-    sleep 0.1
-  done
-  if [ -z "$xvfb_display" ]; then
-    failures+=("Xvfb did not start for the window check")
-  elif ! DISPLAY=:$xvfb_display run_wine "$window_check" 2>&1 | tr -d '\r' | sed 's/^/  /' |
+  if ! run_wine "$window_check" 2>&1 | tr -d '\r' | sed 's/^/  /' |
       tee "$scratch/window-check.log" | grep '^  window check passed$' >/dev/null; then
     cat "$scratch/window-check.log"
     failures+=("the toolkit's window check failed under Wine")
@@ -192,23 +199,18 @@ else
     cat "$scratch/window-check.log"
   fi
   # The plug-in's own editor in a host window on the same server.
-  if [ -n "$xvfb_display" ]; then
-    echo "=== The plug-in's editor under Wine (private Xvfb)"
-    checks=$((checks + 1))
-    if ! DISPLAY=:$xvfb_display run_wine "$win/tools/windows-checks/selvarine-editor-check.exe" "$win_plugin" \
-        "$(windows_path "$scratch/editor-window.bmp")" 2>&1 | tr -d '\r' | sed 's/^/  /' |
-        tee "$scratch/editor-check.log" | grep '^  editor check passed$' >/dev/null; then
-      cat "$scratch/editor-check.log"
-      failures+=("the plug-in's editor check failed under Wine")
-    else
-      cat "$scratch/editor-check.log"
-      cp "$scratch/editor-window.bmp" "$win/editor-window-wine.bmp"
-      echo "  screenshot kept in $win/editor-window-wine.bmp"
-    fi
+  echo "=== The plug-in's editor under Wine (private Xvfb)"
+  checks=$((checks + 1))
+  if ! run_wine "$win/tools/windows-checks/selvarine-editor-check.exe" "$win_plugin" \
+      "$(windows_path "$scratch/editor-window.bmp")" 2>&1 | tr -d '\r' | sed 's/^/  /' |
+      tee "$scratch/editor-check.log" | grep '^  editor check passed$' >/dev/null; then
+    cat "$scratch/editor-check.log"
+    failures+=("the plug-in's editor check failed under Wine")
+  else
+    cat "$scratch/editor-check.log"
+    cp "$scratch/editor-window.bmp" "$win/editor-window-wine.bmp"
+    echo "  screenshot kept in $win/editor-window-wine.bmp"
   fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
 fi
 
 # --- Refusals of the Windows tools ----------------------------------------------------
