@@ -146,60 +146,60 @@ void doxaroGUI::destroyViews()
 
 // ---- Building ---------------------------------------------------------------------
 
-std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spec)
+std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlRow& row)
 {
-    const gui::Rect& r = spec.rect;
-    const gui::Bitmap bmp = spec.bitmap.empty() ? gui::Bitmap{} : bitmap(spec.bitmap);
+    const gui::Rect& r = row.rect;
+    const gui::Bitmap bmp = row.bitmap.empty() ? gui::Bitmap{} : bitmap(row.bitmap);
     std::unique_ptr<gui::Control> c;
-    switch (spec.kind) {
+    switch (row.kind) {
     case Kind::onOff:
-        c = std::make_unique<gui::OnOffButton>(r, this, spec.tag, bmp);
+        c = std::make_unique<gui::OnOffButton>(r, this, row.tag, bmp);
         break;
     case Kind::verticalSwitch:
-        c = std::make_unique<gui::VerticalSwitch>(r, this, spec.tag, spec.count, bmp);
+        c = std::make_unique<gui::VerticalSwitch>(r, this, row.tag, row.count, bmp);
         break;
     case Kind::knob:
-        c = std::make_unique<gui::AnimKnob>(r, this, spec.tag, spec.count, bmp);
+        c = std::make_unique<gui::AnimKnob>(r, this, row.tag, row.count, bmp);
         break;
     case Kind::speedKnob: {
-        auto display = std::make_unique<NoteDisplay>(layout::kNoteDisplay, spec.tag);
+        auto display = std::make_unique<NoteDisplay>(layout::kNoteDisplay, row.tag);
         gui::TextStyle style;
         style.font = &gui::smallFontData();
         style.background = {16, 16, 16, 255};
         display->setStyle(style);
         display->setMouseEnabled(false);
         display->setFormatter([](float v) { return noteValueText(v); });
-        c = std::make_unique<TremSpeedKnob>(r, this, spec.tag, spec.count, bmp, std::move(display));
+        c = std::make_unique<TremSpeedKnob>(r, this, row.tag, row.count, bmp, std::move(display));
         break;
     }
     case Kind::padLeft:
-        c = std::make_unique<xySliderL>(r, this, spec.tag, bmp);
+        c = std::make_unique<xySliderL>(r, this, row.tag, bmp);
         break;
     case Kind::padRight:
-        c = std::make_unique<xySliderR>(r, this, spec.tag, bmp);
+        c = std::make_unique<xySliderR>(r, this, row.tag, bmp);
         break;
     case Kind::menu:
     case Kind::fileMenu: {
-        auto m = std::make_unique<gui::OptionMenu>(r, this, spec.tag);
+        auto m = std::make_unique<gui::OptionMenu>(r, this, row.tag);
         m->setTransparent(true);
         gui::TextStyle style = menuStyle();
         // Menus laid over a meter or a label show only their list.
-        if (spec.tag == tag::InputMeterMenu || spec.tag == tag::ResponseMenu)
+        if (row.tag == tag::InputMeterMenu || row.tag == tag::ResponseMenu)
             style.color = {0, 0, 0, 0};
         // "IN LR" has 28 pixels.
-        if (spec.tag == param::InputChannel) {
+        if (row.tag == param::InputChannel) {
             style.font = &gui::smallFontData();
             style.alignment = gui::Alignment::center;
             style.padding = 0;
         }
         m->setStyle(style);
-        if (spec.kind == Kind::fileMenu)
+        if (row.kind == Kind::fileMenu)
             m->setButtonBitmaps(bmp, bitmap("fileclicked.png"));
         auto fill = [&](const auto& entries) {
             for (const char* e : entries)
                 m->addEntry(e);
         };
-        switch (spec.tag) {
+        switch (row.tag) {
         case param::InputChannel: fill(layout::kInputChannels); break;
         case tag::InputMeterMenu: fill(layout::kInputMeterEntries); break;
         case tag::FileMenu: fill(layout::kFileEntries); break;
@@ -217,20 +217,20 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spe
         break;
     }
     case Kind::kick:
-        c = std::make_unique<gui::KickButton>(r, this, spec.tag, bmp);
+        c = std::make_unique<gui::KickButton>(r, this, row.tag, bmp);
         break;
     case Kind::meter: {
-        auto meter = std::make_unique<gui::VuMeter>(r, bmp, bitmap("vuoff.png"), spec.count);
+        auto meter = std::make_unique<gui::VuMeter>(r, bmp, bitmap("vuoff.png"), row.count);
         meter->setMouseEnabled(false);
         c = std::move(meter);
         break;
     }
     case Kind::movie:
-        c = std::make_unique<gui::MovieBitmap>(r, nullptr, spec.tag, spec.count, bmp);
+        c = std::make_unique<gui::MovieBitmap>(r, nullptr, row.tag, row.count, bmp);
         c->setMouseEnabled(false);
         break;
     case Kind::slider:
-        c = std::make_unique<gui::HorizontalSlider>(r, this, spec.tag, spec.count, spec.extra, bmp);
+        c = std::make_unique<gui::HorizontalSlider>(r, this, row.tag, row.count, row.extra, bmp);
         break;
     case Kind::label: {
         auto label = std::make_unique<gui::TextLabel>(r);
@@ -251,31 +251,31 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlSpec& spe
         version->setStyle(style);
         about->addView(std::move(version));
         CAboutContainer* box = about.get();
-        auto trigger = std::make_unique<gui::SplashScreen>(r, this, spec.tag, std::move(about));
+        auto trigger = std::make_unique<gui::SplashScreen>(r, this, row.tag, std::move(about));
         box->setSplashTrigger(trigger.get());
         c = std::move(trigger);
         break;
     }
     }
-    if (spec.tag >= 0 && spec.tag < tag::Count)
-        controls_[std::size_t(spec.tag)] = c.get();
+    if (row.tag >= 0 && row.tag < tag::Count)
+        controls_[std::size_t(row.tag)] = c.get();
     return c;
 }
 
 std::unique_ptr<gui::ViewContainer> doxaroGUI::makeContainer(Place place)
 {
-    const layout::ContainerSpec& spec = layout::container(place);
-    auto box = std::make_unique<gui::ViewContainer>(spec.rect);
-    box->setBackground(bitmap(spec.bitmap));
+    const layout::ContainerSpec& row = layout::container(place);
+    auto box = std::make_unique<gui::ViewContainer>(row.rect);
+    box->setBackground(bitmap(row.bitmap));
     addControls(*box, place);
     return box;
 }
 
 void doxaroGUI::addControls(gui::ViewContainer& container, Place place)
 {
-    for (const auto& spec : layout::kControls)
-        if (spec.place == place && spec.kind != Kind::aboutTrigger)
-            container.addView(makeControl(spec));
+    for (const auto& row : layout::kControls)
+        if (row.place == place && row.kind != Kind::aboutTrigger)
+            container.addView(makeControl(row));
 }
 
 void doxaroGUI::build()
@@ -291,9 +291,9 @@ void doxaroGUI::build()
 
     addControls(*frame_, Place::window);
     frame_->addView(makeContainer(Place::topBar));
-    for (const auto& spec : layout::kControls)
-        if (spec.kind == Kind::aboutTrigger)
-            frame_->addView(makeControl(spec));
+    for (const auto& row : layout::kControls)
+        if (row.kind == Kind::aboutTrigger)
+            frame_->addView(makeControl(row));
     frame_->addView(makeContainer(Place::bottomBar));
 
     auto panel = makeContainer(Place::cabinetPanel);

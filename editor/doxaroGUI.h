@@ -74,7 +74,7 @@ private:
     void endEdit(gui::Control& control) override;
 
     gui::Bitmap bitmap(std::string_view name);
-    std::unique_ptr<gui::View> makeControl(const layout::ControlSpec& spec);
+    std::unique_ptr<gui::View> makeControl(const layout::ControlRow& row);
     std::unique_ptr<gui::ViewContainer> makeContainer(layout::Place place);
     void addControls(gui::ViewContainer& container, layout::Place place);
     void destroyViews();

@@ -18,21 +18,21 @@ namespace {
 using layout::Kind;
 using layout::Place;
 
-gui::Rect windowRect(const layout::ControlSpec& spec)
+gui::Rect windowRect(const layout::ControlRow& row)
 {
-    gui::Rect r = spec.rect;
+    gui::Rect r = row.rect;
     auto shift = [&](Place p) {
         const gui::Rect c = layout::container(p).rect;
         r = r.offset(c.left, c.top);
     };
-    switch (spec.place) {
+    switch (row.place) {
     case Place::window: break;
     case Place::topBar: shift(Place::topBar); break;
     case Place::bottomBar: shift(Place::bottomBar); break;
     case Place::cabinetPanel: shift(Place::cabinetPanel); break;
     case Place::monoStrip:
     case Place::stereoStrip:
-        shift(spec.place);
+        shift(row.place);
         shift(Place::cabinetPanel);
         break;
     }
@@ -48,22 +48,22 @@ TEST(EditorLayout, EveryControlSitsAtItsRectangleAndTakesThePointThere)
         f.plugin.values[param::CabType] = cabType;
         f.build();
         EXPECT_TRUE(f.gui->bitmapProblems().empty());
-        for (const auto& spec : layout::kControls) {
-            if ((spec.place == Place::monoStrip && cabType != 0.0f) ||
-                (spec.place == Place::stereoStrip && cabType == 0.0f))
+        for (const auto& row : layout::kControls) {
+            if ((row.place == Place::monoStrip && cabType != 0.0f) ||
+                (row.place == Place::stereoStrip && cabType == 0.0f))
                 continue;
-            SCOPED_TRACE(spec.tag);
-            gui::Control* c = f.gui->control(spec.tag);
+            SCOPED_TRACE(row.tag);
+            gui::Control* c = f.gui->control(row.tag);
             ASSERT_NE(c, nullptr);
-            const gui::Rect expected = windowRect(spec);
+            const gui::Rect expected = windowRect(row);
             EXPECT_EQ(c->frameRect().left, expected.left);
             EXPECT_EQ(c->frameRect().top, expected.top);
             EXPECT_EQ(c->frameRect().right, expected.right);
             EXPECT_EQ(c->frameRect().bottom, expected.bottom);
             // Pads take presses on their handle only; the about trigger and the
             // response menu (empty here) have tests of their own.
-            if (!takesMouse(spec.kind) || spec.kind == Kind::padLeft || spec.kind == Kind::padRight ||
-                spec.kind == Kind::aboutTrigger || spec.tag == layout::tag::ResponseMenu)
+            if (!takesMouse(row.kind) || row.kind == Kind::padLeft || row.kind == Kind::padRight ||
+                row.kind == Kind::aboutTrigger || row.tag == layout::tag::ResponseMenu)
                 continue;
             const gui::Point middle{(expected.left + expected.right) / 2, (expected.top + expected.bottom) / 2};
             EXPECT_EQ(f.gui->frame()->viewAt(middle), c);
@@ -84,21 +84,21 @@ TEST(EditorLayout, WindowTakesTheBackgroundSize)
 // begin and one end notice.
 TEST(EditorBinding, GesturesAtEachRectangleReachTheirParameter)
 {
-    for (const auto& spec : layout::kControls) {
-        if (spec.tag >= layout::kParameters)
+    for (const auto& row : layout::kControls) {
+        if (row.tag >= layout::kParameters)
             continue;
-        if (spec.kind == Kind::menu || spec.kind == Kind::padLeft || spec.kind == Kind::padRight)
+        if (row.kind == Kind::menu || row.kind == Kind::padLeft || row.kind == Kind::padRight)
             continue; // menus and pads have their own tests
-        SCOPED_TRACE(spec.tag);
+        SCOPED_TRACE(row.tag);
         EditorFixture f;
-        f.plugin.values[param::CabType] = spec.place == Place::stereoStrip ? 1.0f : 0.0f;
+        f.plugin.values[param::CabType] = row.place == Place::stereoStrip ? 1.0f : 0.0f;
         f.build();
         f.plugin.calls.clear();
-        const gui::Rect r = windowRect(spec);
+        const gui::Rect r = windowRect(row);
         const int cx = (r.left + r.right) / 2;
         const int cy = (r.top + r.bottom) / 2;
         float expected = 1.0f;
-        switch (spec.kind) {
+        switch (row.kind) {
         case Kind::onOff: f.click(cx, cy); break;
         case Kind::verticalSwitch: f.click(cx, r.bottom - 2); break;
         case Kind::knob:
@@ -107,15 +107,15 @@ TEST(EditorBinding, GesturesAtEachRectangleReachTheirParameter)
             expected = 0.5f;
             break;
         case Kind::slider:
-            f.drag(spec.count + 4 + r.left - spec.rect.left, cy, spec.extra + 4 + r.left - spec.rect.left, cy);
+            f.drag(row.count + 4 + r.left - row.rect.left, cy, row.extra + 4 + r.left - row.rect.left, cy);
             break;
         default: FAIL();
         }
         ASSERT_FALSE(f.plugin.calls.empty());
-        EXPECT_EQ(f.plugin.calls.front(), (FakePlugin::Call{"begin", spec.tag, 0.0f}));
-        EXPECT_EQ(f.plugin.calls.back(), (FakePlugin::Call{"end", spec.tag, 0.0f}));
-        ASSERT_TRUE(f.plugin.lastSent(spec.tag));
-        EXPECT_NEAR(*f.plugin.lastSent(spec.tag), expected, 0.011f);
+        EXPECT_EQ(f.plugin.calls.front(), (FakePlugin::Call{"begin", row.tag, 0.0f}));
+        EXPECT_EQ(f.plugin.calls.back(), (FakePlugin::Call{"end", row.tag, 0.0f}));
+        ASSERT_TRUE(f.plugin.lastSent(row.tag));
+        EXPECT_NEAR(*f.plugin.lastSent(row.tag), expected, 0.011f);
     }
 }
 
