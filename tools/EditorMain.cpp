@@ -10,8 +10,9 @@
 // and the editor's picture is written as a PNG.
 #include <png.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -28,6 +29,7 @@
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
 #include "plugin/Doxaro.h"
+#include "tools/EditorHostWindow.h"
 
 #ifndef SELVARINE_DEFAULT_PLUGIN
 #define SELVARINE_DEFAULT_PLUGIN ""
@@ -41,6 +43,7 @@ struct Options {
     std::string snapshot;
     bool about = false; // snapshot with the about box up
     double idleHz = 30.0;
+    double runFor = 0.0; // seconds until the window closes by itself; 0: until the user closes it
     int program = -1;
     std::vector<std::pair<std::string, float>> settings; // name or index, value
 };
@@ -49,17 +52,35 @@ void usage(FILE* to)
 {
     std::fprintf(to,
                  "usage: selvarine-editor [--plugin FILE] [--idle-hz N] [--input FILE.wav]\n"
-                 "                        [--program N] [--set NAME=VALUE]... [--snapshot FILE.png [--about]]\n"
+                 "                        [--program N] [--set NAME=VALUE]... [--run-for SECONDS]\n"
+                 "                        [--snapshot FILE.png [--about]]\n"
                  "Opens the plug-in's editor in a window, calls its idle N times a second (30),\n"
                  "plays silence or the looped input through it and prints automation and edit notices.\n"
                  "--program N (1..24) and --set \"Parameter Name\"=0..1 (or index=value) set the plug-in up first.\n"
+                 "--run-for closes the editor and quits after the given time (for scripts).\n"
                  "--snapshot renders the editor into a PNG file without a display and exits (--about: with the about box up).\n");
+}
+
+std::filesystem::path executablePath()
+{
+#ifdef _WIN32
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::filesystem::path(std::string(path, length < MAX_PATH ? length : 0));
+#else
+    return std::filesystem::canonical("/proc/self/exe");
+#endif
 }
 
 std::string defaultPlugin()
 {
-    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
-    const std::filesystem::path beside = self.parent_path() / "OrvandelSelvarine.so";
+#ifdef _WIN32
+    constexpr const char* kPluginFile = "OrvandelSelvarine.dll";
+#else
+    constexpr const char* kPluginFile = "OrvandelSelvarine.so";
+#endif
+    const std::filesystem::path self = executablePath();
+    const std::filesystem::path beside = self.parent_path() / kPluginFile;
     std::error_code ignored;
     if (std::filesystem::exists(beside, ignored) || SELVARINE_DEFAULT_PLUGIN[0] == '\0')
         return beside.string();
@@ -92,6 +113,10 @@ bool parse(int argc, char** argv, Options& o)
             if (!value(v)) return false;
             o.idleHz = std::atof(v.c_str());
             if (!(o.idleHz >= 1.0 && o.idleHz <= 200.0)) return false;
+        } else if (a == "--run-for") {
+            if (!value(v)) return false;
+            o.runFor = std::atof(v.c_str());
+            if (!(o.runFor > 0.0)) return false;
         } else if (a == "--program") {
             if (!value(v)) return false;
             o.program = std::atoi(v.c_str()) - 1;
@@ -180,7 +205,7 @@ int snapshot(const Options& o)
     return 0;
 }
 
-int window(const Options& o)
+int run(const Options& o)
 {
     host::PluginLibrary library;
     if (!library.load(o.plugin.empty() ? defaultPlugin() : o.plugin)) {
@@ -224,24 +249,12 @@ int window(const Options& o)
     const int width = rect ? rect->right - rect->left : 650;
     const int height = rect ? rect->bottom - rect->top : 500;
 
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "selvarine-editor: no X display (use --snapshot without one)\n");
+    EditorHostWindow window;
+    if (!window.open(plugin->effectName(), width, height)) {
+        std::fprintf(stderr, "selvarine-editor: %s\n", window.error().c_str());
         return 1;
     }
-    const ::Window top = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
-                                             unsigned(height), 0, 0, 0);
-    XStoreName(display, top, plugin->effectName().c_str());
-    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, top, &deleteWindow, 1);
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize;
-    hints.min_width = hints.max_width = width;
-    hints.min_height = hints.max_height = height;
-    XSetWMNormalHints(display, top, &hints);
-    XMapWindow(display, top);
-    XSync(display, False);
-    if (plugin->dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) == 0) {
+    if (plugin->dispatch(vst::effEditOpen, 0, 0, window.parentHandle()) == 0) {
         std::fprintf(stderr, "selvarine-editor: the editor did not open\n");
         return 1;
     }
@@ -271,15 +284,10 @@ int window(const Options& o)
     std::size_t automationSeen = 0;
     std::size_t editsSeen = 0;
     const auto period = std::chrono::microseconds(static_cast<long long>(1e6 / o.idleHz));
-    auto next = std::chrono::steady_clock::now();
-    bool quit = false;
-    while (!quit) {
-        while (XPending(display)) {
-            XEvent e;
-            XNextEvent(display, &e);
-            if (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteWindow)
-                quit = true;
-        }
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::chrono::microseconds(static_cast<long long>(o.runFor * 1e6));
+    auto next = start;
+    while (window.handleEvents() && (o.runFor <= 0.0 || std::chrono::steady_clock::now() < end)) {
         plugin->dispatch(vst::effEditIdle);
         // Both lists in the order they arrived.
         const auto edits = plugin->editNotices();
@@ -304,8 +312,8 @@ int window(const Options& o)
     running = false;
     audio.join();
     plugin->setMains(false);
-    XDestroyWindow(display, top);
-    XCloseDisplay(display);
+    window.close();
+    std::printf("editor closed\n");
     return 0;
 }
 
@@ -318,5 +326,5 @@ int main(int argc, char** argv)
         usage(stderr);
         return 2;
     }
-    return o.snapshot.empty() ? window(o) : snapshot(o);
+    return o.snapshot.empty() ? run(o) : snapshot(o);
 }

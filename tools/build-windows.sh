@@ -2,6 +2,7 @@
 # Cross-builds the 64-bit Windows plug-in and host tools with mingw-w64:
 #   build-win/vst/OrvandelSelvarine.dll
 #   build-win/tools/selvarine-render.exe, selvarine-compare.exe, selvarine-test-signal.exe
+#   build-win/tools/selvarine-editor.exe (the editor preview host)
 #   build-win/tools/windows-checks/: the platform-layer probe wine-check.sh runs
 # and checks that they are self-contained: the DLL exports exactly VSTPluginMain
 # and main, and every binary imports from KERNEL32.dll and msvcrt.dll only (the
@@ -116,7 +117,7 @@ cmake -S "$root" -B "$win" \
   -DSELVARINE_WIN_PNG_PREFIX="$png_prefix"
 cmake --build "$win" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare \
   selvarine-test-signal selvarine-module-probe selvarine-module-probe-host selvarine-window-check \
-  selvarine-editor-check
+  selvarine-editor-check selvarine-editor
 
 # --- Exports and imports -------------------------------------------------------------
 dll=$win/vst/OrvandelSelvarine.dll
@@ -165,5 +166,7 @@ for binary in "${binaries[@]:1}"; do
   check_imports "$binary" 'kernel32\.dll|msvcrt\.dll'
 done
 check_imports "$window_check" 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll'
+# The preview host has the plug-in built in for its snapshots.
+check_imports "$win/tools/selvarine-editor.exe" 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll|comdlg32\.dll|shell32\.dll'
 [ $failed -eq 0 ] || exit 1
 echo "Windows build ready in $win"

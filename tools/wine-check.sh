@@ -8,8 +8,11 @@
 # and one at 96 kHz. Parameter display texts and the bank chunk must be the
 # same as well, and the DLL's platform layer must know the DLL's own file name
 # and instance handle. The widget toolkit's Win32 window is opened, clicked,
-# dragged, compared with its own picture and closed on a private Xvfb. The DLL's export and import lists are checked by
-# tools/build-windows.sh, which this script runs.
+# dragged, compared with its own picture and closed on a private Xvfb; the
+# DLL's editor is opened, clicked and closed there, and the Windows editor
+# preview host opens it in its own window and renders a snapshot that must
+# equal the Linux one pixel for pixel. The DLL's export and import lists are
+# checked by tools/build-windows.sh, which this script runs.
 #
 #   tools/wine-check.sh
 #
@@ -48,7 +51,7 @@ if [ ! -f "$native/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DSELVARINE_BUILD_TESTS=OFF -DSELVARINE_BUILD_BENCH=OFF
 fi
 echo "=== native: build in $native"
-cmake --build "$native" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare \
+cmake --build "$native" -j "$jobs" --target OrvandelSelvarine selvarine-render selvarine-compare selvarine-editor \
   selvarine-test-signal selvarine_bankgen
 SELVARINE_NATIVE_BUILD=$native JOBS=$jobs bash "$root/tools/build-windows.sh"
 win=${SELVARINE_WIN_BUILD:-$root/build-win}
@@ -211,6 +214,31 @@ else
     cp "$scratch/editor-window.bmp" "$win/editor-window-wine.bmp"
     echo "  screenshot kept in $win/editor-window-wine.bmp"
   fi
+  # The preview host of the Windows build: its own Win32 window with the DLL's
+  # editor for a few seconds of idle and audio, closed by itself.
+  echo "=== The Windows editor preview host under Wine"
+  checks=$((checks + 1))
+  win_editor=$win/tools/selvarine-editor.exe
+  status=0
+  run_wine "$win_editor" --plugin "$win_plugin" --run-for 2 --idle-hz 15 2>&1 | tr -d '\r' \
+    >"$scratch/editor-host.log" || status=$?
+  sed 's/^/  /' "$scratch/editor-host.log"
+  if [ $status -ne 0 ] || ! grep -q '^editor open (650 x 500)' "$scratch/editor-host.log" ||
+     ! grep -q '^editor closed$' "$scratch/editor-host.log"; then
+    failures+=("the Windows editor preview host did not open and close the editor")
+  fi
+fi
+
+# The editor's picture does not depend on the platform: the toolkit draws
+# every pixel itself, with its own fonts.
+echo "=== Editor snapshots of the two builds"
+checks=$((checks + 1))
+"$native/tools/selvarine-editor" --snapshot "$scratch/editor-linux.png" --program 4 --set "CAB type=1"
+run_wine "$win/tools/selvarine-editor.exe" --snapshot "$(windows_path "$scratch/editor-windows.png")" \
+  --program 4 --set "CAB type=1"
+if ! cmp -s "$scratch/editor-linux.png" "$scratch/editor-windows.png"; then
+  failures+=("the editor snapshots of the Linux and Windows builds differ")
+  cp "$scratch/editor-linux.png" "$scratch/editor-windows.png" "$win/" 2>/dev/null || true
 fi
 
 # --- Refusals of the Windows tools ----------------------------------------------------

@@ -1,5 +1,6 @@
 // Every control of the layout: where it sits, what a gesture on it sends, and
 // how a change from the plug-in shows on it.
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -193,6 +194,45 @@ TEST(EditorBinding, HostChangesShowOnTheirControlsAtIdle)
         } else {
             f.gui->idle();
             EXPECT_EQ(f.gui->menu(c.index)->currentIndex(), c.menuEntry);
+        }
+    }
+}
+
+// Every parameter of the plug-in has a place in the editor, and a host
+// change to either end of its range shows there on the next idle.
+TEST(EditorBinding, EveryParameterShowsHostChangesAtBothEnds)
+{
+    // Where a parameter shows: its own control, or the pad it moves along the
+    // vertical axis (the distances have no control of their own).
+    auto shown = [](doxaroGUI& gui, int index) -> float {
+        if (index == param::Mic1Distance)
+            return gui.pad(param::Mic1Pos)->valueY();
+        if (index == param::Mic2Distance)
+            return gui.pad(param::Mic2Pos)->valueY();
+        const auto row = std::find_if(layout::kControls.begin(), layout::kControls.end(),
+                                      [&](const layout::ControlRow& r) { return r.tag == index; });
+        if (row == layout::kControls.end()) {
+            ADD_FAILURE() << "parameter " << index << " (" << param::kNames[index] << ") has no control";
+            return -1.0f;
+        }
+        switch (row->kind) {
+        case Kind::padLeft:
+        case Kind::padRight: return gui.pad(index)->valueX();
+        case Kind::menu: {
+            gui::OptionMenu* menu = gui.menu(index);
+            return float(menu->currentIndex()) / float(menu->entryCount() - 1);
+        }
+        default: return gui.control(index)->value();
+        }
+    };
+    EditorFixture f;
+    f.build();
+    for (int index = 0; index < param::Count; ++index) {
+        SCOPED_TRACE(param::kNames[index]);
+        for (const float end : {1.0f, 0.0f}) {
+            f.plugin.hostSets(index, end);
+            f.gui->idle();
+            EXPECT_EQ(shown(*f.gui, index), end);
         }
     }
 }
