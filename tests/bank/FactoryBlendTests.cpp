@@ -30,7 +30,7 @@ constexpr double kLossBoundDb = 3.0;              // below the power sum of the 
 std::string workFile(const std::string& name)
 {
     // ctest runs each test as its own process: keep their files apart.
-    const std::string folder = std::string(BANK_WORK_DIR) + "/p" + std::to_string(getpid());
+    const std::string folder = std::string(RENDER_WORK_DIR) + "/p" + std::to_string(getpid());
     std::filesystem::create_directories(folder);
     return folder + "/" + name;
 }

@@ -14,7 +14,7 @@ namespace product {
 // process: their files are kept apart).
 inline std::string workFile(const std::string& name)
 {
-    const std::string folder = std::string(PRODUCT_WORK_DIR) + "/p" + std::to_string(getpid());
+    const std::string folder = std::string(RENDER_WORK_DIR) + "/p" + std::to_string(getpid());
     std::filesystem::create_directories(folder);
     return folder + "/" + name;
 }
