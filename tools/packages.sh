@@ -12,7 +12,7 @@ SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
-  libxext-dev libfreetype-dev fonts-dejavu-core
+  libxext-dev libfreetype-dev fonts-dejavu-core libdbus-1-dev dbus-daemon
   xvfb xdotool
   "${SELVARINE_ARTWORK_PACKAGES[@]}"
 )
