@@ -32,7 +32,7 @@ void InEditorDialogs::showMessage(const std::string& text)
                  return std::make_unique<gui::MessageBoxView>(area, text, std::vector<std::string>{"OK"},
                                                               [this](int) { finished(); });
              },
-             [text] { std::fprintf(stderr, "%s\n", text.c_str()); }});
+             [text] { std::fprintf(stderr, "%s\n", text.c_str()); }, false});
 }
 
 void InEditorDialogs::ask(const std::string& text, std::vector<std::string> buttons, Answered answered)
@@ -85,7 +85,8 @@ void InEditorDialogs::showNext()
     // A press in progress (the click that asked for the box) ends first.
     frame_->cancelPress();
     current_ = next.make(frame_->size());
-    currentDropped_ = std::move(next.dropped);
+    if (next.answerNeeded)
+        currentDropped_ = std::move(next.dropped);
     frame_->setModalView(current_.get(), nullptr);
 }
 

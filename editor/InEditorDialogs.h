@@ -19,8 +19,10 @@ namespace editor {
 // Messages, questions and the file chooser drawn inside the editor's frame as
 // its modal overlay. One is shown at a time; later ones wait their turn.
 // Without a frame (the editor is closed) a message goes to standard error, a
-// question answers its last button and a chooser answers nothing; a frame
-// that goes away takes whatever it shows and waits with it the same way.
+// question answers its last button and a chooser answers nothing. A frame
+// that goes away takes its boxes with it: those waiting are treated the same
+// way, and so are the question or chooser on show (a message on show has
+// been seen).
 //
 // Threads: user-interface thread only.
 class InEditorDialogs {
@@ -50,7 +52,8 @@ public:
 private:
     struct Pending {
         std::function<std::unique_ptr<gui::View>(const gui::Rect& area)> make; // builds the box
-        std::function<void()> dropped; // told when it can never be shown
+        std::function<void()> dropped; // told when it can never be shown, or goes unanswered
+        bool answerNeeded = true;      // false: once shown, it has done its work (a message)
     };
 
     void enqueue(Pending pending);
