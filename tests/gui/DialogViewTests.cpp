@@ -100,6 +100,21 @@ TEST(MessageBoxView, BoxFitsTheWindowAndTheTextFitsTheBox)
     EXPECT_LE(ok.bottom, f.box->box().bottom);
 }
 
+TEST(MessageBoxView, ShadesTheWindowAroundTheBox)
+{
+    Frame frame(650, 500);
+    frame.setBackground(guitest::solid(650, 500, colors::white));
+    frame.redrawDirty();
+    const std::uint32_t before = frame.image().pixel(5, 5);
+    MessageBoxView box(frame.size(), "Shade", {"OK"}, [](int) {});
+    frame.setModalView(&box, nullptr);
+    frame.redrawDirty();
+    const std::uint32_t after = frame.image().pixel(5, 5);
+    EXPECT_LT(after >> 24, before >> 24) << "darker outside the box";
+    EXPECT_GT(after >> 24, 0u) << "but the editor still shows through";
+    frame.clearModalView();
+}
+
 TEST(MessageBoxView, AnswersByClickEnterAndEscape)
 {
     struct Case {
