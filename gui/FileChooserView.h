@@ -96,6 +96,7 @@ public:
     void onMouseCancelled() override;
     bool onWheel(const MouseEvent& e) override;
     bool onKeyDown(const KeyEvent& e) override;
+    bool wantsKeyboard() const override { return true; }
 
 private:
     enum class Held { none, up, ok, cancel };

@@ -46,6 +46,7 @@ public:
     void onMouseUp(const MouseEvent& e) override;
     void onMouseCancelled() override;
     bool onKeyDown(const KeyEvent& e) override;
+    bool wantsKeyboard() const override { return true; }
 
     // Breaks text into lines no wider than `width` pixels: at line breaks,
     // between words, and inside a word too long for a line.

@@ -283,6 +283,12 @@ void X11Window::dispatch(XEvent& event)
         e.buttons = buttonBit(b.button);
         if (!e.buttons)
             break;
+        // Hosts keep the keyboard; a box with a name field asks for it.
+        if (View* modal = frame_.modalView(); modal && modal->wantsKeyboard()) {
+            ErrorTrap trap(display_);
+            XSetInputFocus(display_, window_, RevertToParent, b.time);
+            trap.failed();
+        }
         if (b.button == Button1) {
             const bool near = std::abs(b.x - lastPressX_) <= kDoubleClickDistance &&
                               std::abs(b.y - lastPressY_) <= kDoubleClickDistance;

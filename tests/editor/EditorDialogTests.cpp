@@ -63,9 +63,7 @@ struct LinuxEditor {
     FakePlugin plugin;
     PlatformServices* services = nullptr;
     std::unique_ptr<doxaroGUI> gui;
-    fs::path folder = fs::temp_directory_path() /
-                      ("selvarine-editordialog-" + std::to_string(getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path folder = fs::temp_directory_path() / ("Presets-" + std::to_string(getpid()));
 
     LinuxEditor()
     {
@@ -152,13 +150,18 @@ TEST(EditorDialogs, SavePresetWithoutDialogProgramsUsesTheChooserInTheEditor)
     LinuxEditor e;
     e.gui->build();
     std::ofstream(e.folder / "existing.sxp") << "old";
+    std::ofstream(e.folder / "Warm Clean.sxp") << "old";
+    std::ofstream(e.folder / "notes.txt") << "not a preset";
+    fs::create_directories(e.folder / "Factory");
     e.gui->menu(tag::FileMenu)->choose(layout::file::SavePreset);
     auto* chooser = e.modal<gui::FileChooserView>();
     ASSERT_NE(chooser, nullptr);
     e.typeOnHostKeys(e.folder.string());
     EXPECT_TRUE(e.hostKey(kEnter)); // a folder's name opens it
     ASSERT_EQ(chooser->folder(), fs::canonical(e.folder));
-    EXPECT_EQ(chooser->entries().size(), 1u);
+    ASSERT_EQ(chooser->entries().size(), 3u);
+    EXPECT_EQ(chooser->entries()[0].name, "Factory");
+    EXPECT_EQ(chooser->entries()[2].name, "Warm Clean.sxp");
     e.frame().redrawDirty();
     writePng("dialog-chooser.png", e.frame().image());
 

@@ -5,6 +5,7 @@
 #include "XvfbServer.h"
 
 #include "gui/AnimKnob.h"
+#include "gui/FileChooserView.h"
 #include "gui/Frame.h"
 #include "gui/OnOffButton.h"
 #include "gui/OptionMenu.h"
@@ -17,7 +18,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <functional>
 #include <thread>
 
@@ -304,4 +309,33 @@ TEST(X11Window, MenuListOpensInsideTheWindow)
     EXPECT_EQ(menu->currentIndex(), 2);
     EXPECT_EQ(listener.log, (Log{"begin 1", "change 1 1", "end 1"}));
     frame.close();
+}
+
+TEST(X11Window, ABoxWithANameFieldTakesTheKeyboardWhenClicked)
+{
+    REQUIRE_SERVER();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("selvarine-x11chooser-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    HostWindow host(700, 540);
+    ASSERT_TRUE(host.ok()) << "no connection to " << server->display();
+    Frame frame(650, 500);
+    std::optional<std::optional<std::string>> answer;
+    FileChooserView chooser(frame.size(), {"Save Preset", "Preset (*.sxp)", "*.sxp", "sxp", true, folder},
+                            [&](std::optional<std::string> p) { answer = p; });
+    frame.setModalView(&chooser, nullptr);
+    ASSERT_TRUE(frame.open(host.handle()));
+    frame.idle();
+    const Rect field = chooser.nameFieldRect();
+    ASSERT_TRUE(xdotool({"mousemove", "--window", id(frame), std::to_string(field.left + 10),
+                         std::to_string(field.top + 5), "click", "1"}));
+    pumpUntil(frame, [] { return false; }); // the click, and the focus it takes
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "tonex"}));
+    ASSERT_TRUE(xdotool({"key", "--delay", "20", "BackSpace", "Return"}));
+    EXPECT_TRUE(pumpUntil(frame, [&] { return answer.has_value(); }));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, (std::filesystem::canonical(folder) / "tone.sxp").string());
+    frame.clearModalView();
+    frame.close();
+    std::filesystem::remove_all(folder);
 }
