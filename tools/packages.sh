@@ -8,6 +8,8 @@ SELVARINE_ARTWORK_PACKAGES=(
   python3 python3-cairo python3-numpy fonts-dejavu-core
 )
 
+# libdbus-1-dev: headers for the editor's desktop-portal client (the library
+# itself is loaded at run time); dbus-daemon: the private bus of its tests.
 SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -2,7 +2,7 @@
 // host window, clicked and dragged with xdotool, closed and reopened, and its
 // picture on the server compared with the frame's own picture.
 #include "TestBitmaps.h"
-#include "XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include "gui/AnimKnob.h"
 #include "gui/FileChooserView.h"
