@@ -324,18 +324,31 @@ TEST(X11Window, ABoxWithANameFieldTakesTheKeyboardWhenClicked)
     FileChooserView chooser(frame.size(), {"Save Preset", "Preset (*.sxp)", "*.sxp", "sxp", true, folder},
                             [&](std::optional<std::string> p) { answer = p; });
     frame.setModalView(&chooser, nullptr);
+    // The host has the keyboard, as hosts do.
+    XSetInputFocus(host.display, host.window, RevertToParent, CurrentTime);
+    XSync(host.display, False);
     ASSERT_TRUE(frame.open(host.handle()));
     frame.idle();
     const Rect field = chooser.nameFieldRect();
     ASSERT_TRUE(xdotool({"mousemove", "--window", id(frame), std::to_string(field.left + 10),
                          std::to_string(field.top + 5), "click", "1"}));
-    pumpUntil(frame, [] { return false; }); // the click, and the focus it takes
+    const ::Window ours = ::Window(reinterpret_cast<std::uintptr_t>(frame.systemWindow()));
+    ::Window focus = 0;
+    int revert = 0;
+    EXPECT_TRUE(pumpUntil(frame, [&] {
+        XGetInputFocus(host.display, &focus, &revert);
+        return focus == ours;
+    })) << "the click takes the keyboard";
     ASSERT_TRUE(xdotool({"type", "--delay", "20", "tonex"}));
     ASSERT_TRUE(xdotool({"key", "--delay", "20", "BackSpace", "Return"}));
     EXPECT_TRUE(pumpUntil(frame, [&] { return answer.has_value(); }));
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, (std::filesystem::canonical(folder) / "tone.sxp").string());
+    // With the box gone, the keyboard goes back to the host.
     frame.clearModalView();
+    frame.idle();
+    XGetInputFocus(host.display, &focus, &revert);
+    EXPECT_EQ(focus, host.window);
     frame.close();
     std::filesystem::remove_all(folder);
 }
