@@ -109,7 +109,8 @@ public:
         if (options_.portal && !portalMissing_) {
             char parent[32] = {};
             if (owner)
-                std::snprintf(parent, sizeof parent, "x11:%llx", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)));
+                std::snprintf(parent, sizeof parent, "x11:%llx",
+                              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)));
             portalRequests_.push_back(
                 {std::make_unique<PortalFileChooser>(d, parent, options_.busAddress), d, std::move(done)});
             return;

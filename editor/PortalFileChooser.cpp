@@ -290,7 +290,8 @@ void PortalFileChooser::run()
     for (char& ch : sender)
         if (ch == '.')
             ch = '_';
-    const std::string token = "selvarine" + std::to_string(getpid()) + "_" + std::to_string(nextToken.fetch_add(1, std::memory_order_relaxed));
+    const std::string token = "selvarine" + std::to_string(getpid()) + "_" +
+                              std::to_string(nextToken.fetch_add(1, std::memory_order_relaxed));
     std::string handle = std::string(kPortalPath) + "/request/" + sender + "/" + token;
     const auto listen = [&](const std::string& path) {
         const std::string rule = "type='signal',interface='" + std::string(kRequest) +
@@ -325,7 +326,8 @@ void PortalFileChooser::run()
             appendFilter(d, &list, dialog_);
             d.dbus_message_iter_close_container(v, &list);
         });
-        appendOption(d, &options, "current_filter", "(sa(us))", [&](DBusMessageIter* v) { appendFilter(d, v, dialog_); });
+        appendOption(d, &options, "current_filter", "(sa(us))",
+                     [&](DBusMessageIter* v) { appendFilter(d, v, dialog_); });
     }
     if (dialog_.save && !dialog_.defaultExtension.empty())
         appendOption(d, &options, "current_name", "s",

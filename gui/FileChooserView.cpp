@@ -190,6 +190,20 @@ Rect FileChooserView::rowRect(int index) const
     return {list_.left + 1, top, list_.right - 1 - (scrolls() ? kScrollBarWidth : 0), top + rowHeight_};
 }
 
+Rect FileChooserView::scrollTrack() const
+{
+    return {list_.right - 1 - kScrollBarWidth, list_.top + 1, list_.right - 1, list_.bottom - 1};
+}
+
+Rect FileChooserView::scrollThumb() const
+{
+    const Rect track = scrollTrack();
+    const int count = std::max(int(entries_.size()), 1);
+    const int height = std::max(12, track.height() * visibleRows_ / count);
+    const int top = track.top + (track.height() - height) * first_ / std::max(count - visibleRows_, 1);
+    return {track.left + 2, top, track.right - 2, top + height};
+}
+
 int FileChooserView::rowAt(Point p) const
 {
     for (int i = first_; i < std::min(first_ + visibleRows_, int(entries_.size())); ++i)
@@ -259,12 +273,8 @@ void FileChooserView::draw(Painter& painter)
                           {list_.left + kTextIndent, list_.top + 1, list_.right, list_.top + 1 + rowHeight_},
                           Alignment::left, palette::dimText);
         if (scrolls()) {
-            const Rect track{list_.right - 1 - kScrollBarWidth, list_.top + 1, list_.right - 1, list_.bottom - 1};
-            rows.fillRect(track, palette::button);
-            const int count = int(entries_.size());
-            const int thumbHeight = std::max(12, track.height() * visibleRows_ / count);
-            const int thumbTop = track.top + (track.height() - thumbHeight) * first_ / std::max(count - visibleRows_, 1);
-            rows.fillRect({track.left + 2, thumbTop, track.right - 2, thumbTop + thumbHeight}, palette::border);
+            rows.fillRect(scrollTrack(), palette::button);
+            rows.fillRect(scrollThumb(), palette::border);
         }
     }
 
@@ -312,15 +322,12 @@ MouseResult FileChooserView::onMouseDown(const MouseEvent& e)
         return MouseResult::handledNoCapture;
     }
     if (list_.contains(e.where)) {
-        if (scrolls() && e.where.x >= list_.right - 1 - kScrollBarWidth) {
+        if (scrolls() && e.where.x >= scrollTrack().left) {
             // The scroll bar: a page towards the click.
-            const int count = int(entries_.size());
-            const int trackHeight = list_.height() - 2;
-            const int thumbHeight = std::max(12, trackHeight * visibleRows_ / count);
-            const int thumbTop = list_.top + 1 + (trackHeight - thumbHeight) * first_ / std::max(count - visibleRows_, 1);
-            if (e.where.y < thumbTop)
+            const Rect thumb = scrollThumb();
+            if (e.where.y < thumb.top)
                 scrollBy(-visibleRows_);
-            else if (e.where.y >= thumbTop + thumbHeight)
+            else if (e.where.y >= thumb.bottom)
                 scrollBy(visibleRows_);
             return MouseResult::handledNoCapture;
         }

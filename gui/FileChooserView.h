@@ -110,6 +110,8 @@ private:
     void takeQuestionAnswer();
     void finish(std::optional<std::string> path); // last call of any handler
     int rowAt(Point p) const;
+    Rect scrollTrack() const; // the scroll bar, when the list scrolls
+    Rect scrollThumb() const; // its handle
 
     Options options_;                  // what was asked for
     Chosen chosen_;                    // told once, then empty

@@ -17,7 +17,8 @@ namespace editor::test {
 
 PrivateBus::PrivateBus()
 {
-    configFile_ = (std::filesystem::temp_directory_path() / ("selvarine-bus-" + std::to_string(getpid()) + ".conf")).string();
+    configFile_ =
+        (std::filesystem::temp_directory_path() / ("selvarine-bus-" + std::to_string(getpid()) + ".conf")).string();
     std::ofstream(configFile_) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                                   "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
