@@ -2,7 +2,8 @@
 // no clicks meanwhile), the file chooser when the desktop has no dialog
 // program, messages waiting for the box before them, and standard error while
 // the editor is closed. Pictures of both boxes over the editor are written
-// next to the test as "dialog-chooser.png" and "dialog-message.png".
+// next to the test as "dialog-chooser.png", "dialog-replace.png" and
+// "dialog-message.png".
 #include <png.h>
 
 #include <cstdio>
@@ -169,6 +170,8 @@ TEST(EditorDialogs, SavePresetWithoutDialogProgramsUsesTheChooserInTheEditor)
     e.typeOnHostKeys("existing");
     e.hostKey(kEnter);
     ASSERT_NE(chooser->question(), nullptr);
+    e.frame().redrawDirty();
+    writePng("dialog-replace.png", e.frame().image());
     e.hostKey(kEscape); // "No"
     EXPECT_TRUE(e.plugin.fileOps.empty());
     for (int i = 0; i < 8; ++i)
