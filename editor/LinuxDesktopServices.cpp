@@ -1,4 +1,9 @@
+#include "editor/LinuxDesktopServices.h"
+
 #include "editor/DesktopServices.h"
+#include "editor/InEditorDialogs.h"
+#include "editor/PortalFileChooser.h"
+#include "gui/FileChooserView.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -9,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -82,8 +88,11 @@ bool spawn(const std::vector<std::string>& args, bool captureOutput, Child& chil
 
 class LinuxDesktopServices final : public PlatformServices {
 public:
+    explicit LinuxDesktopServices(LinuxDialogOptions options) : options_(std::move(options)) {}
+
     ~LinuxDesktopServices() override
     {
+        portalRequests_.clear(); // closes their dialogs and joins their workers
         for (Child& c : children_) {
             if (c.output >= 0)
                 close(c.output);
@@ -93,55 +102,52 @@ public:
         }
     }
 
-    void chooseFile(const FileDialog& d, void*, FileChosen done) override
+    void setFrame(gui::Frame* frame) override { dialogs_.setFrame(frame); }
+
+    void chooseFile(const FileDialog& d, void* owner, FileChosen done) override
     {
-        std::vector<std::string> args;
-        const std::string zenity = findProgram({"zenity"});
-        const std::string kdialog = zenity.empty() ? findProgram({"kdialog"}) : std::string{};
-        if (!zenity.empty()) {
-            args = {zenity, "--file-selection", "--title=" + d.title,
-                    "--file-filter=" + d.filterName + " | " + d.pattern};
-            if (d.save)
-                args.insert(args.end(), {"--save", "--confirm-overwrite"});
-        } else if (!kdialog.empty()) {
-            args = {kdialog, "--title", d.title, d.save ? "--getsavefilename" : "--getopenfilename", ".",
-                    d.pattern + "|" + d.filterName};
-        } else {
-            showMessage("No file dialog is available on this desktop (install zenity or kdialog).", nullptr);
-            done(std::nullopt);
+        if (options_.portal && !portalMissing_) {
+            char parent[32] = {};
+            if (owner)
+                std::snprintf(parent, sizeof parent, "x11:%llx",
+                              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)));
+            portalRequests_.push_back(
+                {std::make_unique<PortalFileChooser>(d, parent, options_.busAddress), d, std::move(done)});
             return;
         }
-        Child child;
-        if (!spawn(args, true, child)) {
-            done(std::nullopt);
-            return;
-        }
-        child.done = [done, d](std::optional<std::string> path) {
-            if (path && d.save && !d.defaultExtension.empty() && std::filesystem::path(*path).extension().empty())
-                *path += "." + d.defaultExtension;
-            done(path);
-        };
-        children_.push_back(std::move(child));
+        chooseWithoutPortal(d, std::move(done));
     }
 
-    void showMessage(const std::string& text, void*) override
-    {
-        const std::string zenity = findProgram({"zenity"});
-        const std::string kdialog = zenity.empty() ? findProgram({"kdialog"}) : std::string{};
-        Child child;
-        if (!zenity.empty() && spawn({zenity, "--info", "--title=", "--text=" + text, "--no-markup"}, false, child))
-            children_.push_back(std::move(child));
-        else if (!kdialog.empty() && spawn({kdialog, "--title", " ", "--msgbox", text}, false, child))
-            children_.push_back(std::move(child));
-        else
-            std::fprintf(stderr, "%s\n", text.c_str());
-    }
+    void showMessage(const std::string& text, void*) override { dialogs_.showMessage(text); }
 
     void openDocument(const std::string& path) override { open(path); }
     void openUrl(const std::string& url) override { open(url); }
 
     void idle() override
     {
+        dialogs_.idle();
+        // Answers are delivered after the list is settled: a callback may ask again.
+        std::vector<PortalRequest> answered;
+        for (std::size_t i = 0; i < portalRequests_.size();) {
+            if (portalRequests_[i].chooser->finished()) {
+                answered.push_back(std::move(portalRequests_[i]));
+                portalRequests_.erase(portalRequests_.begin() + long(i));
+            } else {
+                ++i;
+            }
+        }
+        for (PortalRequest& r : answered) {
+            const PortalFileChooser::Result& result = r.chooser->result();
+            switch (result.outcome) {
+            case PortalFileChooser::Outcome::unavailable:
+                // Not asked again by this editor: the next dialog goes straight on.
+                portalMissing_ = true;
+                chooseWithoutPortal(r.dialog, std::move(r.done));
+                break;
+            case PortalFileChooser::Outcome::cancelled: r.done(std::nullopt); break;
+            case PortalFileChooser::Outcome::chosen: deliver(r.dialog, result.path, std::move(r.done)); break;
+            }
+        }
         for (std::size_t i = 0; i < children_.size();) {
             Child& c = children_[i];
             if (c.output >= 0) {
@@ -174,6 +180,62 @@ public:
     }
 
 private:
+    struct PortalRequest {
+        std::unique_ptr<PortalFileChooser> chooser; // the request in flight
+        FileDialog dialog;                          // what was asked
+        FileChosen done;                            // told of the answer
+    };
+
+    // zenity, kdialog, or the chooser drawn in the editor.
+    void chooseWithoutPortal(const FileDialog& d, FileChosen done)
+    {
+        std::vector<std::string> args;
+        const std::string zenity = findProgram({"zenity"});
+        const std::string kdialog = zenity.empty() ? findProgram({"kdialog"}) : std::string{};
+        if (!zenity.empty()) {
+            args = {zenity, "--file-selection", "--title=" + d.title,
+                    "--file-filter=" + d.filterName + " | " + d.pattern};
+            if (d.save)
+                args.insert(args.end(), {"--save", "--confirm-overwrite"});
+        } else if (!kdialog.empty()) {
+            args = {kdialog, "--title", d.title, d.save ? "--getsavefilename" : "--getopenfilename", ".",
+                    d.pattern + "|" + d.filterName};
+        } else {
+            dialogs_.chooseFile(d, std::move(done));
+            return;
+        }
+        Child child;
+        if (!spawn(args, true, child)) {
+            dialogs_.chooseFile(d, std::move(done));
+            return;
+        }
+        child.done = [this, done, d](std::optional<std::string> path) {
+            if (path)
+                deliver(d, *path, done);
+            else
+                done(std::nullopt);
+        };
+        children_.push_back(std::move(child));
+    }
+
+    // A path chosen in the desktop's dialog: a saved name without extension
+    // gets the default one, and if that file exists the user is asked here,
+    // since the dialog asked (if at all) about the name without it.
+    void deliver(const FileDialog& d, std::string path, FileChosen done)
+    {
+        if (d.save && !d.defaultExtension.empty() && std::filesystem::path(path).extension().empty()) {
+            path += "." + d.defaultExtension;
+            std::error_code ec;
+            if (std::filesystem::exists(path, ec)) {
+                dialogs_.ask(gui::FileChooserView::replaceQuestion(path), {"Yes", "No"}, [path, done](int button) {
+                    done(button == 0 ? std::optional<std::string>(path) : std::nullopt);
+                });
+                return;
+            }
+        }
+        done(std::move(path));
+    }
+
     void open(const std::string& what)
     {
         const std::string opener = findProgram({"xdg-open"});
@@ -185,11 +247,20 @@ private:
         children_.push_back(std::move(child));
     }
 
-    std::vector<Child> children_; // running dialogs and openers, reaped on idle
+    LinuxDialogOptions options_;                // where the dialogs come from
+    bool portalMissing_ = false;                // the portal failed once: not asked again
+    std::vector<PortalRequest> portalRequests_; // portal dialogs up
+    std::vector<Child> children_;               // running dialogs and openers, reaped on idle
+    InEditorDialogs dialogs_;                   // messages, questions, the fallback chooser
 };
 
 } // namespace
 
-std::unique_ptr<PlatformServices> makeDesktopServices() { return std::make_unique<LinuxDesktopServices>(); }
+std::unique_ptr<PlatformServices> makeLinuxDesktopServices(const LinuxDialogOptions& options)
+{
+    return std::make_unique<LinuxDesktopServices>(options);
+}
+
+std::unique_ptr<PlatformServices> makeDesktopServices() { return makeLinuxDesktopServices({}); }
 
 } // namespace editor

@@ -4,6 +4,10 @@
 #include <optional>
 #include <string>
 
+namespace gui {
+class Frame;
+}
+
 namespace editor {
 
 // A standard open or save dialog: one filter of one pattern, a title and the
@@ -36,6 +40,9 @@ public:
     virtual void openUrl(const std::string& url) = 0;
     // Takes up the results of dialogs running outside the user-interface thread.
     virtual void idle() {}
+    // The editor's frame while it is built, null after: services that draw
+    // their dialogs and messages inside the editor draw them there.
+    virtual void setFrame(gui::Frame*) {}
 };
 
 } // namespace editor

@@ -134,6 +134,8 @@ void doxaroGUI::destroyViews()
 {
     if (!frame_)
         return;
+    // Dialogs drawn in the frame go before it.
+    services_->setFrame(nullptr);
     frame_->close();
     // The strip and the panel that are not shown go first; the rest go with the frame.
     detachedStrip_.reset();
@@ -317,6 +319,7 @@ void doxaroGUI::build()
     refreshProgramState();
     refreshResponse();
     frame_->redrawAll();
+    services_->setFrame(frame_.get());
 }
 
 gui::Control* doxaroGUI::control(int t) const
@@ -493,7 +496,8 @@ void doxaroGUI::idle()
         frame_->redrawDirty();
 }
 
-// Keys the host passes on (effEditKeyDown) go to the open menu list, if any.
+// Keys the host passes on (effEditKeyDown) go to the open menu list or the
+// box shown in the editor, if any.
 // Virtual key numbers are those of the VST 2.4 interface.
 bool doxaroGUI::onKeyDown(vst::VstKeyCode& code)
 {
@@ -510,7 +514,9 @@ bool doxaroGUI::onKeyDown(vst::VstKeyCode& code)
     case 19: // enter
         key.key = gui::Key::enter;
         break;
+    case 1: key.character = 8; break;    // backspace
     case 6: key.key = gui::Key::escape; break;
+    case 22: key.character = 127; break; // delete
     case 9: key.key = gui::Key::end; break;
     case 10: key.key = gui::Key::home; break;
     case 11: key.key = gui::Key::left; break;

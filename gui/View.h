@@ -72,6 +72,9 @@ public:
     virtual void onMouseExited(const MouseEvent&) {}
     virtual bool onWheel(const MouseEvent&) { return false; }
     virtual bool onKeyDown(const KeyEvent&) { return false; }
+    // A modal overlay that wants typed keys (a name field) answers true: the
+    // system window then takes the keyboard focus when it is clicked.
+    virtual bool wantsKeyboard() const { return false; }
 
     // The deepest visible view that takes the mouse at a point of container
     // coordinates (a container counts as taking it), or null.

@@ -160,6 +160,8 @@ X11Window::X11Window(Frame& frame, Display* display, ::Window window, const Wind
 
 X11Window::~X11Window()
 {
+    if (tookFocus_)
+        giveFocusBack();
     if (shm_.shmaddr) {
         XShmDetach(display_, &shm_);
         XSync(display_, False);
@@ -260,7 +262,34 @@ void X11Window::idle()
     }
     if (haveMotion)
         dispatch(pendingMotion);
+    if (tookFocus_ && !(frame_.modalView() && frame_.modalView()->wantsKeyboard()))
+        giveFocusBack();
     present();
+}
+
+void X11Window::takeFocus(unsigned long time)
+{
+    ErrorTrap trap(display_);
+    if (!tookFocus_) {
+        int revert = 0;
+        XGetInputFocus(display_, &focusBefore_, &revert);
+    }
+    XSetInputFocus(display_, window_, RevertToParent, time);
+    tookFocus_ = !trap.failed();
+}
+
+void X11Window::giveFocusBack()
+{
+    tookFocus_ = false;
+    ::Window now = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &now, &revert);
+    // Only if the keyboard is still ours: the user may have gone elsewhere.
+    if (now != window_ || focusBefore_ == None || focusBefore_ == PointerRoot)
+        return;
+    ErrorTrap trap(display_);
+    XSetInputFocus(display_, focusBefore_, RevertToParent, CurrentTime);
+    trap.failed();
 }
 
 void X11Window::dispatch(XEvent& event)
@@ -283,6 +312,9 @@ void X11Window::dispatch(XEvent& event)
         e.buttons = buttonBit(b.button);
         if (!e.buttons)
             break;
+        // Hosts keep the keyboard; a box with a name field asks for it.
+        if (View* modal = frame_.modalView(); modal && modal->wantsKeyboard())
+            takeFocus(b.time);
         if (b.button == Button1) {
             const bool near = std::abs(b.x - lastPressX_) <= kDoubleClickDistance &&
                               std::abs(b.y - lastPressY_) <= kDoubleClickDistance;

@@ -36,6 +36,8 @@ private:
     void dispatch(XEvent& event);
     void present();
     void copyToImage(int left, int top, int right, int bottom);
+    void takeFocus(unsigned long time);
+    void giveFocusBack();
 
     Frame& frame_;                       // the frame shown
     Display* display_;                   // our own connection
@@ -49,6 +51,8 @@ private:
     unsigned long lastPressTime_ = 0;    // server time of the last left press
     int lastPressX_ = -1000;             // where it was
     int lastPressY_ = -1000;
+    bool tookFocus_ = false;             // focus taken for a box with a name field
+    ::Window focusBefore_ = 0;           // who had it then, given it back after
 };
 
 } // namespace gui

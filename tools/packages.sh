@@ -8,11 +8,13 @@ SELVARINE_ARTWORK_PACKAGES=(
   python3 python3-cairo python3-numpy fonts-dejavu-core
 )
 
+# libdbus-1-dev: headers for the editor's desktop-portal client (the library
+# itself is loaded at run time); dbus-daemon: the private bus of its tests.
 SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
-  libxext-dev libfreetype-dev fonts-dejavu-core
+  libxext-dev libfreetype-dev fonts-dejavu-core libdbus-1-dev dbus-daemon
   xvfb xdotool
   "${SELVARINE_ARTWORK_PACKAGES[@]}"
 )

@@ -14,46 +14,16 @@
 #include <gtest/gtest.h>
 
 #include "editor/DesktopServices.h"
+#include "editor/LinuxDesktopServices.h"
+#include "DialogTestSupport.h"
 
 namespace editor {
 namespace {
 
-// A folder with a fake "zenity" first on PATH for the test's lifetime.
-struct FakeZenity {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("selvarine-zenity-" + std::to_string(getpid()));
-    std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-
-    explicit FakeZenity(const std::string& body)
-    {
-        std::filesystem::create_directories(dir);
-        const auto script = dir / "zenity";
-        std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
-        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
-    }
-    ~FakeZenity()
-    {
-        setenv("PATH", oldPath.c_str(), 1);
-        std::filesystem::remove_all(dir);
-    }
-    std::string argsFile() const { return (dir / "args").string(); }
-};
-
-std::optional<std::optional<std::string>> chooseAndWait(PlatformServices& s, const FileDialog& d)
-{
-    std::optional<std::optional<std::string>> answer;
-    s.chooseFile(d, nullptr, [&](std::optional<std::string> path) { answer = path; });
-    for (int i = 0; i < 300 && !answer; ++i) {
-        s.idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return answer;
-}
-
 TEST(DesktopServices, SaveDialogAnswerArrivesOnIdleWithTheDefaultExtension)
 {
     FakeZenity zenity("printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"; sleep 0.2; echo /tmp/my preset");
-    auto services = makeDesktopServices();
+    auto services = makeLinuxDesktopServices({false, {}});
     const FileDialog d{true, "Save Preset", "D-OrvandelSelvarine Preset (*.sxp)", "*.sxp", "sxp"};
     bool called = false;
     services->chooseFile(d, nullptr, [&](std::optional<std::string>) { called = true; });
@@ -72,7 +42,7 @@ TEST(DesktopServices, SaveDialogAnswerArrivesOnIdleWithTheDefaultExtension)
 TEST(DesktopServices, CancelledDialogGivesNothing)
 {
     FakeZenity zenity("exit 1");
-    auto services = makeDesktopServices();
+    auto services = makeLinuxDesktopServices({false, {}});
     const auto answer = chooseAndWait(*services, {false, "Load Preset", "x (*.sxp)", "*.sxp", "sxp"});
     ASSERT_TRUE(answer.has_value());
     EXPECT_FALSE(answer->has_value());
@@ -81,7 +51,7 @@ TEST(DesktopServices, CancelledDialogGivesNothing)
 TEST(DesktopServices, OpenDialogKeepsThePathAsChosen)
 {
     FakeZenity zenity("echo /tmp/response");
-    auto services = makeDesktopServices();
+    auto services = makeLinuxDesktopServices({false, {}});
     const auto answer = chooseAndWait(*services, {false, "Load Impulse Response", "Wave File (*.wav)", "*.wav", "wav"});
     ASSERT_TRUE(answer.has_value() && answer->has_value());
     EXPECT_EQ(**answer, "/tmp/response");

@@ -2,7 +2,7 @@
 // Xvfb: opened by the host's opcodes, clicked and dragged with xdotool,
 // changed from the host side, closed and opened again. Screenshots of each
 // step are kept beside the test program (editor-window-*.ppm).
-#include "XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include <dlfcn.h>
 

@@ -2,9 +2,10 @@
 // host window, clicked and dragged with xdotool, closed and reopened, and its
 // picture on the server compared with the frame's own picture.
 #include "TestBitmaps.h"
-#include "XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include "gui/AnimKnob.h"
+#include "gui/FileChooserView.h"
 #include "gui/Frame.h"
 #include "gui/OnOffButton.h"
 #include "gui/OptionMenu.h"
@@ -17,7 +18,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <functional>
 #include <thread>
 
@@ -304,4 +309,46 @@ TEST(X11Window, MenuListOpensInsideTheWindow)
     EXPECT_EQ(menu->currentIndex(), 2);
     EXPECT_EQ(listener.log, (Log{"begin 1", "change 1 1", "end 1"}));
     frame.close();
+}
+
+TEST(X11Window, ABoxWithANameFieldTakesTheKeyboardWhenClicked)
+{
+    REQUIRE_SERVER();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("selvarine-x11chooser-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    HostWindow host(700, 540);
+    ASSERT_TRUE(host.ok()) << "no connection to " << server->display();
+    Frame frame(650, 500);
+    std::optional<std::optional<std::string>> answer;
+    FileChooserView chooser(frame.size(), {"Save Preset", "Preset (*.sxp)", "*.sxp", "sxp", true, folder},
+                            [&](std::optional<std::string> p) { answer = p; });
+    frame.setModalView(&chooser, nullptr);
+    // The host has the keyboard, as hosts do.
+    XSetInputFocus(host.display, host.window, RevertToParent, CurrentTime);
+    XSync(host.display, False);
+    ASSERT_TRUE(frame.open(host.handle()));
+    frame.idle();
+    const Rect field = chooser.nameFieldRect();
+    ASSERT_TRUE(xdotool({"mousemove", "--window", id(frame), std::to_string(field.left + 10),
+                         std::to_string(field.top + 5), "click", "1"}));
+    const ::Window ours = ::Window(reinterpret_cast<std::uintptr_t>(frame.systemWindow()));
+    ::Window focus = 0;
+    int revert = 0;
+    EXPECT_TRUE(pumpUntil(frame, [&] {
+        XGetInputFocus(host.display, &focus, &revert);
+        return focus == ours;
+    })) << "the click takes the keyboard";
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "tonex"}));
+    ASSERT_TRUE(xdotool({"key", "--delay", "20", "BackSpace", "Return"}));
+    EXPECT_TRUE(pumpUntil(frame, [&] { return answer.has_value(); }));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, (std::filesystem::canonical(folder) / "tone.sxp").string());
+    // With the box gone, the keyboard goes back to the host.
+    frame.clearModalView();
+    frame.idle();
+    XGetInputFocus(host.display, &focus, &revert);
+    EXPECT_EQ(focus, host.window);
+    frame.close();
+    std::filesystem::remove_all(folder);
 }
