@@ -60,7 +60,7 @@ if(manual_missing STREQUAL "")
   # The editor in the states the manual shows, cut into its parts.
   set(snapshot_clean_args --program 1)
   set(snapshot_stereo_args --program 18)
-  set(snapshot_sync_args --program 14 --set "Tremolo Sync=0" --set "Limiter On/Off=0")
+  set(snapshot_sync_args --program 14 --set "Tremolo Sync=0")
   set(snapshot_about_args --about)
   set(snapshot_files "")
   foreach(name clean stereo sync about)
@@ -76,7 +76,7 @@ if(manual_missing STREQUAL "")
   set(crops
     ${figures}/editor-top-bar.png ${figures}/editor-amplifier.png ${figures}/editor-cabinets.png
     ${figures}/editor-pads.png ${figures}/editor-bottom-bar.png ${figures}/editor-cabinets-stereo.png
-    ${figures}/editor-effects-sync.png ${figures}/editor-bottom-bar-limiter.png)
+    ${figures}/editor-effects-sync.png)
   add_custom_command(
     OUTPUT ${crops}
     COMMAND ${python} ${crop} ${figures}/snapshot-clean.png 2
@@ -89,7 +89,6 @@ if(manual_missing STREQUAL "")
       ${figures}/editor-cabinets-stereo.png:0,160,650,100
     COMMAND ${python} ${crop} ${figures}/snapshot-sync.png 2
       ${figures}/editor-effects-sync.png:425,30,225,130
-      ${figures}/editor-bottom-bar-limiter.png:0,470,650,30
     DEPENDS ${snapshot_files} ${crop}
     COMMENT "Manual: cutting the editor pictures"
     VERBATIM)
