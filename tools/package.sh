@@ -169,7 +169,8 @@ for n in zipfile.ZipFile(sys.argv[1]).namelist():
     unpacked=$scratch/windows/$name
     exports=$("$triple-objdump" -p "$unpacked/OrvandelSelvarine.dll" | awk '
       /^\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
-      table && /^[[:space:]]*$/ { exit }
+      table && /^[[:space:]]*$/ { table = 0; done = 1 }
+      done { next }
       table { print $NF }' | LC_ALL=C sort | paste -sd' ')
     check "OrvandelSelvarine.dll exports exactly VSTPluginMain and main (found: $exports)" \
       test "$exports" = "VSTPluginMain main"
