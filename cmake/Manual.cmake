@@ -116,7 +116,7 @@ if(manual_missing STREQUAL "")
   # Markdown to one HTML page (figures referenced relative to it), then to PDF.
   add_custom_command(
     OUTPUT ${manual_dir}/manual.html
-    COMMAND ${SELVARINE_PANDOC} --from markdown --to html5 --standalone --toc --toc-depth=2
+    COMMAND ${SELVARINE_PANDOC} --from markdown-smart --to html5 --standalone --toc --toc-depth=2
       --metadata-file=${src}/metadata.yaml "--metadata=version:Version ${PROJECT_VERSION}" --template=${src}/template.html
       --output=${manual_dir}/manual.html ${manual_chapters}
     DEPENDS ${manual_chapters} ${src}/metadata.yaml ${src}/template.html

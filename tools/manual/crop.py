@@ -18,8 +18,8 @@ def main():
         sys.exit(__doc__)
     source = cairo.ImageSurface.create_from_png(sys.argv[1])
     scale = int(sys.argv[2])
-    for spec in sys.argv[3:]:
-        path, _, rect = spec.rpartition(":")
+    for item in sys.argv[3:]:
+        path, _, rect = item.rpartition(":")
         x, y, w, h = (int(v) for v in rect.split(","))
         if x < 0 or y < 0 or w <= 0 or h <= 0 or x + w > source.get_width() or y + h > source.get_height():
             sys.exit(f"crop.py: {rect} lies outside the {source.get_width()} x {source.get_height()} snapshot")
