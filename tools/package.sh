@@ -137,6 +137,11 @@ if [[ " ${targets[*]} " == *" linux "* ]]; then
     exports=$(nm -D --defined-only "$unpacked/OrvandelSelvarine.so" | awk '$2 ~ /^[TWi]$/ { print $3 }' | LC_ALL=C sort | paste -sd' ')
     check "OrvandelSelvarine.so exports exactly VSTPluginMain and main (found: $exports)" \
       test "$exports" = "VSTPluginMain main"
+    # Only libraries every Linux desktop has: the C runtime, X11 and libpng
+    # (the C++ runtime travels inside the module).
+    needed=$(readelf -d "$unpacked/OrvandelSelvarine.so" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | paste -sd' ')
+    check "OrvandelSelvarine.so needs only system libraries (needs: $needed)" \
+      test -z "$(tr ' ' '\n' <<<"$needed" | grep -vxE 'lib(c|m|dl|pthread|rt)\.so\.6|libX11\.so\.6|libXext\.so\.6|libpng16\.so\.16|libz\.so\.1|ld-linux-x86-64\.so\.2' || true)"
     check "the Linux package's manual is a PDF" is_pdf "$unpacked/$data/OrvandelSelvarine Manual.pdf"
     # Run from a copy of the folder alone: the renderer must find the plug-in beside itself.
     info=$(cd "$scratch" && "$unpacked/selvarine-render" --info 2>&1 || true)
