@@ -8,6 +8,15 @@ SELVARINE_ARTWORK_PACKAGES=(
   python3 python3-cairo python3-numpy fonts-dejavu-core
 )
 
+# The user manual (cmake/Manual.cmake): pandoc for Markdown to HTML,
+# weasyprint for HTML to PDF, Matplotlib for its frequency-response plots,
+# cairo for its editor pictures, and poppler-utils (pdfinfo, pdftoppm) for
+# checking and viewing the PDF.
+SELVARINE_MANUAL_PACKAGES=(
+  pandoc weasyprint poppler-utils python3 python3-cairo python3-numpy python3-matplotlib
+  fonts-dejavu-core
+)
+
 # libdbus-1-dev: headers for the editor's desktop-portal client (the library
 # itself is loaded at run time); dbus-daemon: the private bus of its tests.
 SELVARINE_PACKAGES=(
@@ -17,6 +26,7 @@ SELVARINE_PACKAGES=(
   libxext-dev libfreetype-dev fonts-dejavu-core libdbus-1-dev dbus-daemon
   xvfb xdotool
   "${SELVARINE_ARTWORK_PACKAGES[@]}"
+  "${SELVARINE_MANUAL_PACKAGES[@]}"
 )
 
 # The Windows cross build (mingw-w64), zlib for it, dpkg-dev for fetching
@@ -32,7 +42,8 @@ SELVARINE_FUZZ_PACKAGES=(
 )
 
 # Python with NumPy and Matplotlib for the documentation plots
-# (tools/plot_bank.py, tools/plot_programs.py); nothing in the build needs them.
+# (tools/plot_bank.py, tools/plot_programs.py); the manual's build draws its
+# plots with them too (SELVARINE_MANUAL_PACKAGES).
 SELVARINE_DOC_PACKAGES=(
   python3-numpy python3-matplotlib
 )

@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
+#include "editor/EditorLayout.h"
+#include "editor/PlatformServices.h"
 #include "editor/doxaroGUI.h"
+#include "gui/OptionMenu.h"
 #include "gui/Control.h"
 #include "gui/MouseEvent.h"
 #include "plugin/DoxaroEditorLink.h"
 #include "plugin/PresetFiles.h"
+#include "vst/ModulePath.h"
 
 namespace {
 
@@ -95,6 +99,53 @@ TEST(EditorLink, EditorFollowsThePluginAndAutomatesTheHost)
     EXPECT_NE(plugin->getParameter(param::Bypass), before);
     EXPECT_EQ(FakeHost::instance().automations.load(), 1);
     gui->close();
+}
+
+// Records what the editor asks of the desktop.
+class RecordingServices : public editor::PlatformServices {
+public:
+    void chooseFile(const editor::FileDialog&, void*, FileChosen done) override { done(std::nullopt); }
+    void showMessage(const std::string& text, void*) override { messages.push_back(text); }
+    void openDocument(const std::string& path) override { documents.push_back(path); }
+    void openUrl(const std::string&) override {}
+
+    std::vector<std::string> messages;
+    std::vector<std::string> documents;
+};
+
+// The editor's "User Manual" entry opens the manual in the data folder beside
+// the file that holds the plug-in's code (here the test program, which links
+// it in), the place where the installation puts it.
+TEST(EditorLink, UserManualIsOpenedFromTheDataFolderBesideTheModule)
+{
+    namespace layout = editor::layout;
+    const std::filesystem::path module = vst::moduleFileName();
+    ASSERT_FALSE(module.empty());
+    const std::filesystem::path folder = module.parent_path() / "OrvandelSelvarine Files";
+    const std::filesystem::path manual = folder / "OrvandelSelvarine Manual.pdf";
+    std::filesystem::remove_all(folder); // left over by an interrupted earlier run
+
+    auto plugin = makePlugin();
+    DoxaroEditorLink link(*plugin);
+    auto services = std::make_unique<RecordingServices>();
+    RecordingServices* seen = services.get();
+    editor::doxaroGUI gui(link, std::move(services));
+    gui.build();
+
+    // Not installed yet: the message names the full path it looked for.
+    gui.menu(layout::tag::FileMenu)->choose(layout::file::Manual);
+    ASSERT_EQ(seen->messages.size(), 1u);
+    EXPECT_EQ(seen->messages[0], "The file at \"" + manual.string() + "\" doesn't exist!");
+    EXPECT_TRUE(seen->documents.empty());
+
+    std::filesystem::create_directories(folder);
+    std::ofstream(manual) << "%PDF-1.7\n";
+    gui.menu(layout::tag::FileMenu)->choose(layout::file::Manual);
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(seen->documents.size(), 1u);
+    EXPECT_EQ(seen->documents[0], manual.string());
+    EXPECT_EQ(seen->messages.size(), 1u);
+    gui.close();
 }
 
 } // namespace
