@@ -49,6 +49,7 @@ limit=(-max_total_time=$((minutes * 60)))
 [[ -n ${RUNS:-} ]] && limit=(-runs="$RUNS")
 echo "=== fuzz_$target for ${RUNS:-$minutes min} (log: $log)"
 status=0
+touch "$work/started"
 # shellcheck disable=SC2086
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
@@ -64,7 +65,7 @@ rate=$(sed -nE 's/^stat::average_exec_per_sec: *([0-9]+)/\1/p' "$log" | tail -n 
 echo "runs:     ${runs:-$(sed -nE 's/^#([0-9]+).*/\1/p' <<<"$last")}"
 echo "exec/s:   ${rate:-$(field exec/s)}"
 echo "coverage: cov $(field cov), ft $(field ft), corpus $(sed -nE 's/.*corp: ([0-9]+\/[0-9A-Za-z]+).*/\1/p' <<<"$last")"
-mapfile -t findings < <(find "$work/findings" -type f -newer "$work/seeds" | sort)
+mapfile -t findings < <(find "$work/findings" -type f -newer "$work/started" | sort)
 if [[ ${#findings[@]} -gt 0 || $status -ne 0 ]]; then
   echo "findings: ${#findings[@]} (libFuzzer exit status $status)"
   printf '  %s\n' "${findings[@]}"

@@ -114,6 +114,16 @@ void fixPath(char* path, std::uint8_t choice)
     }
 }
 
+// Every output sample of an input, hashed (FNV-1a), for the replay check.
+std::uint64_t outputHash = 0;
+
+void hashBytes(const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    for (std::size_t i = 0; i < size; ++i)
+        outputHash = (outputHash ^ bytes[i]) * 0x100000001B3ull;
+}
+
 template <typename Sample>
 void processBlock(Doxaro& plugin, int frames)
 {
@@ -126,6 +136,8 @@ void processBlock(Doxaro& plugin, int frames)
         plugin.processReplacing(inputs, outputs, frames);
     else
         plugin.processDoubleReplacing(inputs, outputs, frames);
+    hashBytes(outL.data(), sizeof(Sample) * std::size_t(frames));
+    hashBytes(outR.data(), sizeof(Sample) * std::size_t(frames));
 }
 
 // One instance for the whole run, and the chunk of a new one to return to.
@@ -163,11 +175,11 @@ struct Harness {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+namespace {
+
+// One input, from the state of a new instance back to it.
+void runInput(Harness* h, const std::uint8_t* data, std::size_t size)
 {
-    static Harness* h = new Harness();
-    if (size < kHeader)
-        return 0;
     Doxaro& plugin = h->plugin;
     const std::uint8_t flags = data[0];
     const bool single = flags & 1;
@@ -235,6 +247,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     h->reset(rateChange);
+}
+
+} // namespace
+
+// With SELVARINE_FUZZ_REPLAY_CHECK set, every input runs twice and must give
+// the same audio both times: the reset leaves nothing behind that the next
+// input could depend on.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Harness* h = new Harness();
+    static const bool replayCheck = std::getenv("SELVARINE_FUZZ_REPLAY_CHECK") != nullptr;
+    if (size < kHeader)
+        return 0;
+    outputHash = 0xCBF29CE484222325ull;
+    runInput(h, data, size);
+    if (replayCheck) {
+        const std::uint64_t first = outputHash;
+        outputHash = 0xCBF29CE484222325ull;
+        runInput(h, data, size);
+        if (outputHash != first) {
+            std::fprintf(stderr, "replay check: the same input gave different audio after the reset\n");
+            __builtin_trap();
+        }
+    }
     return 0;
 }
 
