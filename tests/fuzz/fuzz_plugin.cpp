@@ -309,3 +309,138 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+namespace {
+
+// A well-formed input: header bytes and the chunk of a new instance.
+std::size_t wellFormed(std::uint8_t* data, std::size_t maxSize, std::mt19937& random)
+{
+    static const BankImage bank = factoryBank();
+    const bool single = random() % 4 == 0;
+    const std::size_t chunkSize = single ? sizeof(ProgramRecord) : sizeof(BankImage);
+    if (maxSize < kHeader + chunkSize)
+        return 0;
+    for (std::size_t i = 0; i < kHeader; ++i)
+        data[i] = std::uint8_t(random());
+    data[0] = std::uint8_t((data[0] & ~1u) | (single ? 1 : 0));
+    std::memcpy(data + kHeader, single ? static_cast<const void*>(&bank.programs[random() % BankImage::kPrograms]) : &bank,
+                chunkSize);
+    return kHeader + chunkSize;
+}
+
+// Replaces one field of one record with a value chosen to matter.
+void mutateField(std::uint8_t* record, std::mt19937& random)
+{
+    auto* r = reinterpret_cast<ProgramRecord*>(record);
+    switch (random() % 6) {
+    case 0: { // name: any length, with or without its terminator
+        const std::size_t length = random() % (ProgramRecord::kNameSize + 1);
+        for (std::size_t i = 0; i < length && i < sizeof r->name; ++i)
+            r->name[i] = char(random() % 3 == 0 ? random() : ' ' + random() % 95);
+        if (length < sizeof r->name)
+            r->name[length] = '\0';
+        break;
+    }
+    case 1:
+    case 2: { // a parameter value
+        static const float values[] = {0.0f, 1.0f, 0.5f, 0.33f, 0.34f, 0.66f, 0.67f, -1.0f, 2.0f, 1e-40f, -0.0f,
+                                       NAN, INFINITY, -INFINITY, 1e30f, 0.25f, 0.75f, 0.3f, 0.6f};
+        const int index = int(random() % param::Count);
+        r->params[index] = random() % 3 == 0 ? float(random()) / float(std::mt19937::max()) : values[random() % std::size(values)];
+        break;
+    }
+    case 3: { // the flags
+        static const std::int16_t flags[] = {0, 1, -1, 2, 256, 32767};
+        (random() % 2 ? r->panelFlag : r->meterFlag) = flags[random() % std::size(flags)];
+        break;
+    }
+    case 4: { // the path: a harness WAV file, none, or something odd
+        std::memset(r->irPath, 0, sizeof r->irPath);
+        switch (random() % 5) {
+        case 0:
+        case 1:
+            r->irPath[0] = '@';
+            break;
+        case 2:
+            std::strcpy(r->irPath, kNoResponsePath);
+            break;
+        case 3:
+            std::memset(r->irPath, 'x', sizeof r->irPath); // no terminator
+            break;
+        default:
+            std::strcpy(r->irPath, "nonexistent/ir.wav");
+            break;
+        }
+        break;
+    }
+    default: // the record's header
+        if (random() % 2)
+            r->magic[random() % sizeof r->magic] = char(random());
+        else
+            r->version = std::int16_t(random());
+        break;
+    }
+}
+
+} // namespace
+
+namespace {
+
+FuzzSeeds makeSeeds()
+{
+    BankImage bank = factoryBank();
+    // A few programs name harness WAV files; one asks for the oversampled amplifier and stereo cabinets.
+    for (int k : {0, 3, 7, 12})
+        std::strcpy(bank.programs[k].irPath, "@");
+    bank.programs[3].params[param::HighRes] = 0.0f;
+    bank.programs[3].params[param::CabType] = 1.0f;
+    bank.programs[7].params[param::CabType] = 0.5f;
+    FuzzSeeds seeds;
+    // Header: steps, program, rate, block length, tempo, parameter, value, WAV file.
+    const std::uint8_t steps[] = {0, 8, 16, 32, 8 | 16 | 32 | 64, 2, 2 | 4, 4, 32 | 8};
+    std::uint8_t n = 0;
+    for (std::uint8_t s : steps) {
+        ++n;
+        seeds.push_back(seedOf({s, std::uint8_t(3 * n), n, std::uint8_t(17 * n), n, std::uint8_t(5 * n), std::uint8_t(29 * n), n}, bank));
+        seeds.push_back(seedOf({std::uint8_t(s | 1), n, std::uint8_t(n + 3), std::uint8_t(31 * n), 0, n, 0, n}, bank.programs[n % 2 ? 3 : 7]));
+    }
+    return seeds;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    writeSeedsIfAsked(makeSeeds);
+    return 0;
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
+{
+    std::mt19937 random(seed);
+    const bool single = size > 0 && (data[0] & 1);
+    const std::size_t chunkSize = single ? sizeof(ProgramRecord) : sizeof(BankImage);
+    if (size < kHeader + chunkSize || random() % 64 == 0) {
+        const std::size_t made = wellFormed(data, maxSize, random);
+        if (made > 0)
+            return made;
+    }
+    switch (random() % 8) {
+    case 0: // the header bytes: which steps run, and how
+        LLVMFuzzerMutate(data, kHeader, kHeader);
+        data[0] = std::uint8_t((data[0] & ~1u) | (single ? 1 : 0));
+        return size;
+    case 1: // anything
+        return LLVMFuzzerMutate(data, size, maxSize);
+    default: { // whole fields of one or a few records
+        const int records = single ? 1 : BankImage::kPrograms;
+        std::uint8_t* first = data + kHeader + (single ? 0 : offsetof(BankImage, programs));
+        const int count = 1 + int(random() % 3);
+        for (int i = 0; i < count; ++i)
+            mutateField(first + std::size_t(random() % unsigned(records)) * sizeof(ProgramRecord), random);
+        if (random() % 4 == 0)
+            data[7] = std::uint8_t(random());
+        return size;
+    }
+    }
+}
