@@ -1,8 +1,9 @@
 // The plug-in end to end, as a host drives it: a state chunk (or the same
 // bytes as a preset or bank file) restored into one reused Doxaro, a program
 // switch, both process paths, a rate change, suspend and resume, and audio
-// after each step. Every input starts from the state of a new instance (the
-// factory bank, program 0, 44100 Hz, resumed), so a finding replays alone.
+// after each step. Every input starts from the settings of a new instance
+// (the factory bank, program 0, 44100 Hz, host tempo 120), so a finding
+// replays alone; only the blocks' audio memories carry over (see Harness).
 //
 // Input: an 8-byte header, then the chunk or file.
 //   [0] bit 0 single program (else bank), bit 1 load the bytes as a preset or
