@@ -40,8 +40,22 @@ bool CabinetEngine::rebuildOnChange(float& last, float value) noexcept
     last = value;
     if (!changed || !rateSet_)
         return false;
+    if (deferring_) {
+        rebuildDue_ = true;
+        return false;
+    }
     rebuild();
     return true;
+}
+
+bool CabinetEngine::finishDeferred() noexcept
+{
+    const bool due = rebuildDue_;
+    deferring_ = false;
+    rebuildDue_ = false;
+    if (due)
+        rebuild();
+    return due;
 }
 
 bool CabinetEngine::setMode(float value) noexcept

@@ -59,6 +59,13 @@ public:
     bool setBlend(float value) noexcept;
     bool setSlot(int slot, SlotSetting setting, float value) noexcept;
 
+    // Parameter side: while deferred, a changed setting only marks the
+    // responses as due; finishDeferred() then rebuilds once if anything
+    // changed (answers true when it did). A program change writes every
+    // setting and so rebuilds at most once.
+    void deferRebuilds() noexcept { deferring_ = true; }
+    bool finishDeferred() noexcept;
+
     // Parameter side: recomputes both cabinet responses and the channel
     // responses and loads them into the convolvers of the current rate.
     // Allocates nothing.
@@ -110,6 +117,8 @@ private:
     ChebyFilter decimators_[4];                   // parameter side: left pair, right pair (used in series)
     Relaxed<bool> lowRate_{true};                 // read by audio: small convolvers (rate ≤ 68000 Hz)
     bool rateSet_ = false;                        // parameter side: setSampleRate() has run
+    bool deferring_ = false;                      // parameter side: changes wait for finishDeferred()
+    bool rebuildDue_ = false;                     // parameter side: a setting changed while deferring
     float lastMode_ = 0.0f;                       // parameter side: the values last given to the setters
     float lastBlend_ = 0.5f;
     float lastSlot_[kSlots][kSlotSettings]{};

@@ -17,7 +17,9 @@ if(SELVARINE_FUZZ)
   unset(CMAKE_REQUIRED_LINK_OPTIONS)
   if(SELVARINE_COMPILER_HAS_LIBFUZZER)
     set(SELVARINE_HAVE_LIBFUZZER ON)
-    add_compile_options(-fsanitize=fuzzer-no-link)
+    add_compile_options(-fsanitize=fuzzer-no-link
+                        -fsanitize-coverage-ignorelist=${CMAKE_CURRENT_LIST_DIR}/fuzz-coverage-ignore.txt
+                        -fsanitize-ignorelist=${CMAKE_CURRENT_LIST_DIR}/fuzz-sanitize-ignore.txt)
   else()
     message(WARNING "SELVARINE_FUZZ is on, but ${CMAKE_CXX_COMPILER_ID} has no -fsanitize=fuzzer: the fuzz targets are skipped (configure with clang)")
   endif()

@@ -19,6 +19,9 @@ void Doxaro::applyProgram(int program)
 {
     curProgram = program;
     ProgramRecord& record = bank.programs[program];
+    // The cabinet responses are rebuilt once for the whole program, not once
+    // for every cabinet setting that differs.
+    chain.cabinet().deferRebuilds();
     for (int i = 0; i < param::Count; ++i) {
         const float value = record.params[i];
         if (!std::isfinite(value)) {
@@ -28,6 +31,7 @@ void Doxaro::applyProgram(int program)
         }
         applyParameter(i, std::clamp(value, 0.0f, 1.0f));
     }
+    chain.cabinet().finishDeferred();
     refreshProgramFlags();
     // The response file is read again even when the path did not change.
     reloadUserResponse();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "plugin/Doxaro.h"
+#include "plugin/PresetFileFormat.h"
 #include "plugin/UserMessages.h"
 
 namespace {
@@ -28,20 +29,6 @@ bool writeWhole(const char* path, const void* data, std::size_t count)
     file.write(static_cast<const char*>(data), std::streamsize(count));
     file.close();
     return !file.fail();
-}
-
-enum class HeaderCheck { Valid, WrongMagic, Newer };
-
-// The 8-byte header: the magic, then a version that reads 1 (little-endian
-// writer) or 256 (version 1 stored by a big-endian writer).
-HeaderCheck checkHeader(const unsigned char* header, std::size_t got, const char (&magic)[6])
-{
-    if (got < std::size_t(PresetFiles::kHeaderSize) || std::memcmp(header, magic, sizeof magic) != 0)
-        return HeaderCheck::WrongMagic;
-    const int version = header[6] | (header[7] << 8);
-    if (version != kFormatVersion && version != PresetFiles::kSwappedVersion)
-        return HeaderCheck::Newer;
-    return HeaderCheck::Valid;
 }
 
 } // namespace
@@ -108,28 +95,23 @@ PresetFiles::Result PresetFiles::loadPreset(const char* path)
     if (!file)
         return Result::NotOpened;
 
-    unsigned char header[kHeaderSize];
-    switch (checkHeader(header, readFront(file, header, sizeof header), kProgramMagic)) {
-    case HeaderCheck::WrongMagic:
+    unsigned char bytes[sizeof(ProgramRecord)];
+    const std::size_t got = readFront(file, bytes, sizeof bytes);
+    file.close();
+    ProgramRecord record;
+    switch (PresetFileFormat::readPreset(bytes, got, record)) {
+    case PresetFileFormat::Check::Broken:
         messages_.show(kPresetBroken);
         return Result::Rejected;
-    case HeaderCheck::Newer:
+    case PresetFileFormat::Check::Newer:
         messages_.show(kPresetNewer);
         return Result::Rejected;
-    case HeaderCheck::Valid:
+    case PresetFileFormat::Check::Valid:
         break;
     }
 
-    ProgramRecord record;
-    if (readFront(file, &record, sizeof record) != sizeof record) {
-        // A valid header on a file that ends before its record: nothing to apply.
-        messages_.show(kPresetBroken);
-        return Result::Rejected;
-    }
-    file.close();
-
-    char name[ProgramRecord::kMaxNameLength + 1] = {};
-    std::memcpy(name, record.name, ProgramRecord::kMaxNameLength);
+    char name[ProgramRecord::kMaxNameLength + 1];
+    PresetFileFormat::presetName(record, name);
     plugin_.setProgramName(name);
     // Through the host's automation, so that it records the new values.
     for (int i = 0; i < param::Count; ++i)
@@ -160,26 +142,21 @@ PresetFiles::Result PresetFiles::loadBank(const char* path)
     if (!file)
         return Result::NotOpened;
 
-    unsigned char header[kHeaderSize];
-    switch (checkHeader(header, readFront(file, header, sizeof header), kBankMagic)) {
-    case HeaderCheck::WrongMagic:
+    auto bytes = std::make_unique<unsigned char[]>(sizeof(BankImage));
+    const std::size_t got = readFront(file, bytes.get(), sizeof(BankImage));
+    file.close();
+    auto image = std::make_unique<BankImage>();
+    switch (PresetFileFormat::readBank(bytes.get(), got, *image)) {
+    case PresetFileFormat::Check::Broken:
         messages_.show(kBankBroken);
         return Result::Rejected;
-    case HeaderCheck::Newer:
+    case PresetFileFormat::Check::Newer:
         messages_.show(kBankNewer);
         return Result::Rejected;
-    case HeaderCheck::Valid:
+    case PresetFileFormat::Check::Valid:
         break;
     }
 
-    auto image = std::make_unique<BankImage>();
-    if (readFront(file, image.get(), sizeof(BankImage)) != sizeof(BankImage)) {
-        messages_.show(kBankBroken);
-        return Result::Rejected;
-    }
-    file.close();
-
-    // The records' own headers are not examined.
     plugin_.replacePrograms(*image);
 
     // Re-apply the current program, telling the host of every value.

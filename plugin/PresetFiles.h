@@ -14,7 +14,8 @@ class UserMessages;
 // ignored on reading).
 //
 // A file that fails the checks (wrong magic, a newer version, or shorter than
-// its record or image) is reported through UserMessages and changes nothing.
+// its record or image; PresetFileFormat reads the bytes) is reported through
+// UserMessages and changes nothing.
 // A file that cannot be opened changes nothing and reports nothing.
 //
 // Threads: the editor's thread. The plug-in's own entry points take the
@@ -34,8 +35,6 @@ public:
     static constexpr const char* kBankNewer =
         "This preset bank is saved using the newer version of Orvandel Selvarine. \nPlease visit https://www.doxaro.com to get the updated version of Orvandel Selvarine.";
 
-    static constexpr int kHeaderSize = 8;                          // magic and version, checked before the rest is read
-    static constexpr std::int16_t kSwappedVersion = 256;           // version 1 as a big-endian writer stores it
     static constexpr int kPresetSize = int(sizeof(ProgramRecord)); // bytes of a preset file
     static constexpr int kBankSize = int(sizeof(BankImage));       // bytes of a bank file
 

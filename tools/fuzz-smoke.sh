@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (WAV reader, host state chunks, preset and bank
-# files) with clang, AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-fuzz/, and runs each briefly from its committed seed corpus. Any crash
-# or sanitizer report fails. For longer sessions see tests/fuzz/README.md.
+# files, the plug-in end to end) with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-fuzz/, and runs each briefly from its
+# generated seeds and committed corpus. Any crash or sanitizer report fails.
+# For long campaigns see tools/fuzz-campaign.sh and tests/fuzz/README.md.
 #
 # Environment: JOBS (parallel build jobs, default 2).
 set -euo pipefail
@@ -17,7 +18,7 @@ build=$root/build-fuzz
 start=$SECONDS
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSELVARINE_FUZZ=ON -DSELVARINE_SANITIZE=address -DSELVARINE_BUILD_BENCH=OFF
-cmake --build "$build" -j "$jobs" --target fuzz_wav fuzz_chunk fuzz_presets
+cmake --build "$build" -j "$jobs" --target fuzz_wav fuzz_chunk fuzz_presets fuzz_plugin
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
   ctest --test-dir "$build" -R '^fuzz_' --output-on-failure

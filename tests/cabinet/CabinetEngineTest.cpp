@@ -451,3 +451,42 @@ TEST(CabinetEngine, RebuildsOnlyWhenAValueChangesAfterTheRateIsSet)
     EXPECT_TRUE(engine.setBlend(0.25f));
     EXPECT_FALSE(std::equal(built.begin(), built.end(), engine.channelResponse(0)));
 }
+
+// A program change writes every setting: deferred, the changes rebuild once
+// at the end and give exactly the responses that rebuilding at every change
+// gives; with nothing changed there is no rebuild at all.
+TEST(CabinetEngine, DeferredChangesRebuildOnceWithTheSameResponses)
+{
+    CabinetEngine immediate(noiseBank().data());
+    CabinetEngine deferred(noiseBank().data());
+    immediate.setSampleRate(48000.0f);
+    deferred.setSampleRate(48000.0f);
+
+    deferred.deferRebuilds();
+    EXPECT_FALSE(deferred.setBlend(0.5f)); // the value it already had
+    EXPECT_FALSE(deferred.finishDeferred());
+
+    CabinetSettings first;
+    first.type = 0.4f;
+    first.pan = 0.2f;
+    CabinetSettings second;
+    second.microphone = 0.7f;
+    second.volume = 0.6f;
+    deferred.deferRebuilds();
+    for (CabinetEngine* engine : {&immediate, &deferred}) {
+        engine->setMode(1.0f);
+        apply(*engine, 0, first);
+        apply(*engine, 1, second);
+        engine->setBlend(0.3f);
+    }
+    EXPECT_FALSE(deferred.setSlot(0, SlotSetting::Distance, 0.9f)); // still waiting
+    EXPECT_TRUE(immediate.setSlot(0, SlotSetting::Distance, 0.9f));
+    EXPECT_TRUE(deferred.finishDeferred());
+    for (int channel : {0, 1})
+        EXPECT_TRUE(std::equal(immediate.channelResponse(channel), immediate.channelResponse(channel) + CabinetEngine::kStoredLength,
+                               deferred.channelResponse(channel)))
+            << "channel " << channel;
+
+    // Afterwards a change rebuilds at once again.
+    EXPECT_TRUE(deferred.setBlend(0.8f));
+}
