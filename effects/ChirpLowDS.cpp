@@ -263,15 +263,11 @@ namespace {
 template <int G>
 void cascadeGroup(double* v, int count, double ac, double* x, double* y, int cur0) noexcept
 {
-    const int cur = cur0;
     const int prev = 1 - cur0;
-    double xp[G], yp[G];   // each stage's latest state
-    double xq[G], yq[G];   // and the one before it
+    double xp[G], yp[G]; // each stage's latest state
     for (int g = 0; g < G; ++g) {
         xp[g] = x[2 * g + prev];
         yp[g] = y[2 * g + prev];
-        xq[g] = x[2 * g + cur];
-        yq[g] = y[2 * g + cur];
     }
     for (int m = 0; m < count; ++m) {
         double s = v[m];
@@ -279,23 +275,18 @@ void cascadeGroup(double* v, int count, double ac, double* x, double* y, int cur
             const double xs = s - ac * xp[g];
             const double ys = ac * (xs - yp[g]) + xp[g];
             s = ac * ys + yp[g];
-            xq[g] = xp[g];
-            yq[g] = yp[g];
             xp[g] = flushDenormal(xs);
             yp[g] = flushDenormal(ys);
         }
         v[m] = s;
     }
-    // Back into the ping-pong slots as count steps of the per-sample cascade
-    // leave them: the latest state in the slot written last.
+    // The latest state goes into the slot that count steps of the per-sample
+    // cascade write last, the one its next step reads; the other slot is
+    // written before it is read again.
     const int last = (cur0 + count - 1) & 1;
     for (int g = 0; g < G; ++g) {
         x[2 * g + last] = xp[g];
         y[2 * g + last] = yp[g];
-        if (count >= 2) {
-            x[2 * g + (1 - last)] = xq[g];
-            y[2 * g + (1 - last)] = yq[g];
-        }
     }
 }
 
@@ -326,12 +317,10 @@ void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, 
                       double* yb, int curB) noexcept
 {
     const Lanes2 guard = {kDenormalGuard, kDenormalGuard};
-    Lanes2 xp[G], yp[G], xq[G], yq[G];
+    Lanes2 xp[G], yp[G];
     for (int g = 0; g < G; ++g) {
         xp[g] = Lanes2{xa[2 * g + 1 - curA], xb[2 * g + 1 - curB]};
         yp[g] = Lanes2{ya[2 * g + 1 - curA], yb[2 * g + 1 - curB]};
-        xq[g] = Lanes2{xa[2 * g + curA], xb[2 * g + curB]};
-        yq[g] = Lanes2{ya[2 * g + curA], yb[2 * g + curB]};
     }
     for (int m = 0; m < count; ++m) {
         Lanes2 s = {va[m], vb[m]};
@@ -339,8 +328,6 @@ void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, 
             const Lanes2 xs = s - ac * xp[g];
             const Lanes2 ys = ac * (xs - yp[g]) + xp[g];
             s = ac * ys + yp[g];
-            xq[g] = xp[g];
-            yq[g] = yp[g];
             Lanes2 xf = xs - guard; // flushDenormal, lane by lane
             xf = xf + guard;
             Lanes2 yf = ys - guard;
@@ -358,12 +345,6 @@ void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, 
         ya[2 * g + lastA] = yp[g][0];
         xb[2 * g + lastB] = xp[g][1];
         yb[2 * g + lastB] = yp[g][1];
-        if (count >= 2) {
-            xa[2 * g + 1 - lastA] = xq[g][0];
-            ya[2 * g + 1 - lastA] = yq[g][0];
-            xb[2 * g + 1 - lastB] = xq[g][1];
-            yb[2 * g + 1 - lastB] = yq[g][1];
-        }
     }
 }
 
