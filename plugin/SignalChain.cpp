@@ -129,7 +129,7 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
     }
 
     const double inputScale = 2.0 * static_cast<double>(s.inputGain);
-    const int passes = s.oversampling;
+    const int passes = std::clamp(s.oversampling, 1, 2);
     AmpChannel* const amp = amps[s.modelIndex >= 0 && s.modelIndex < kNumAmpModels ? s.modelIndex : kNumAmpModels - 1];
     double peak = 0.0;
     SampleFrame frame;
@@ -163,29 +163,47 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
             if (s.meterOn)
                 peak = std::max(peak, std::fabs(frame.value * 0.5));
 
-            gate_.process(&frame);
-
-            // Amplifier section, F passes per host sample; with F = 2 the first
-            // pass runs on the stuffed zero and only the last pass is kept.
-            upsampleBuffer[0] = frame.value;
-            for (int p = passes - 1; p >= 0; --p) {
-                frame.value = passes * upsampleBuffer[p];
-                if (s.antiAliasing) {
+            if (s.antiAliasing) {
+                // With the anti-aliasing filters the gate, the filters'
+                // recursions and the amplifier overlap best sample by
+                // sample: F passes per host sample, the first on the
+                // stuffed zero, only the last one kept.
+                gate_.process(&frame);
+                upsampleBuffer[0] = frame.value;
+                for (int p = passes - 1; p >= 0; --p) {
+                    frame.value = passes * upsampleBuffer[p];
                     preFilter1.process(&frame);
                     preFilter2.process(&frame);
-                }
-                amp->process(&frame);
-                if (s.antiAliasing) {
+                    amp->process(&frame);
                     postFilter1.process(&frame);
                     postFilter2.process(&frame);
                 }
             }
-
-            tremolo_.process(&frame);
             chunkMono[k] = frame.value;
             chunkLeft[k] = a;
             chunkRight[k] = b;
         }
+
+        if (!s.antiAliasing) {
+            // Gate and amplifier each over the whole chunk; should the
+            // snapshot hold F = 2 without the filters, the passes run as one
+            // stream of F * count samples.
+            gate_.processBlock(chunkMono.data(), count);
+            if (passes == 1) {
+                amp->processBlock(chunkMono.data(), count);
+            } else {
+                for (int k = 0; k < count; ++k) {
+                    upsampleBuffer[0] = chunkMono[k];
+                    for (int p = passes - 1, j = 0; p >= 0; --p, ++j)
+                        chunkOversampled[k * passes + j] = passes * upsampleBuffer[p];
+                }
+                amp->processBlock(chunkOversampled.data(), count * passes);
+                for (int k = 0; k < count; ++k)
+                    chunkMono[k] = chunkOversampled[k * passes + passes - 1];
+            }
+        }
+
+        tremolo_.processBlock(chunkMono.data(), count);
 
         spring_.processBlock(chunkMono.data(), count);
 

@@ -158,6 +158,7 @@ private:
     std::array<double, kChunk> chunkMono{};  // the mono chain after the tremolo, then after the spring
     std::array<double, kChunk> chunkLeft{};  // the scaled input pair, for the clean stereo path
     std::array<double, kChunk> chunkRight{};
+    std::array<double, 2 * kChunk> chunkOversampled{}; // the amplifier section's stream with "High Res."
 
     // ---- Metering (audio thread writes, the editor reads) ----
     Relaxed<float> inputPeak_{0.0f}; // peak of the input stage in the last block, halved
