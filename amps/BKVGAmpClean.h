@@ -10,4 +10,5 @@ public:
     BKVGAmpClean() : BKVGAmpBase(22050.0) {}
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 };

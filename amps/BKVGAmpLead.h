@@ -10,4 +10,5 @@ public:
     BKVGAmpLead() : BKVGAmpBase(10000.0) {}
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 };

@@ -25,6 +25,7 @@ public:
     JCAmpClean();
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     JCInput inputNetwork;                     // fixed input network
     JCGain gain;                              // gain pot

@@ -22,6 +22,7 @@ public:
     JCAmpLead();
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     OnePole inputFilter;                           // 130 Hz low-pass; first input high-pass
     OnePole inputFilter2;                          // 130 Hz low-pass; second input high-pass

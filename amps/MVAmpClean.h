@@ -24,6 +24,7 @@ public:
     MVAmpClean();
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     MVCleanGainTS gainTS;                    // gain pot and tone stack
     MVMasterPresence masterPresence;         // presence and master

@@ -20,6 +20,7 @@ public:
     MVAmpLead();
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     OnePole interstageFilter;                 // 250 Hz low-pass; high-pass after the first stage
     MVLeadGain gain;                          // gain pot

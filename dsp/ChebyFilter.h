@@ -44,6 +44,7 @@ public:
     void reset() override;
 
     void process(SampleFrame* frame) override { frame->value = filterValue(frame->value); }
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
     // The same filter on a plain value, sharing the histories with process().
     double filterValue(double input) noexcept
     {

@@ -51,6 +51,21 @@ public:
     // section in turn.
     static void runPair(ChirpLowDS& a, double& inOutA, ChirpLowDS& b, double& inOutB) noexcept;
 
+    // Frames a block may hold: at most kMaxBlock, and no more than the loop's
+    // shortest path from a written sample back to the loop output (the
+    // span to the first echo tap), so that a block's loop output depends on
+    // earlier blocks only. 0 when the loop is too short for blocks to pay.
+    static constexpr int kMaxBlock = 256;
+    int blockLimit() const noexcept;
+    // `n` full-rate samples (1..the smaller blockLimit()) through each of two
+    // independent lines in place, with exactly the results of n calls of
+    // runPair(). The loop output of the whole block is known first (it
+    // depends on earlier blocks only), so the decimated samples are all known
+    // before the cascades run; the cascades then step several stages side by
+    // side across them, the two lines in the two lanes of a vector where their
+    // stages pair up, each stage with its own arithmetic in its own order.
+    static void runBlockPair(ChirpLowDS& a, double* ioA, ChirpLowDS& b, double* ioB, int n) noexcept;
+
     // Each setter stores its value, recomputes the loop taps and clears the
     // delay ring.
     void setStages(float count);  // truncated, at most kMaxStages
@@ -93,6 +108,12 @@ public:
 
 private:
     void updateTaps();
+    // The parts of runBlockPair(): the delay loop's step for the k-th
+    // sample of a block (without the block's own ring writes), answering the
+    // loop output; the cascade from stage pair `first` on across `count`
+    // decimated values.
+    double loopStep(int k) noexcept;
+    void cascadeBlock(double* decimated, int count, int first) noexcept;
 
     // The parts of run(), in order. decimate(): feedback, high-pass and
     // decimator; true when this sample carries a decimated value into the

@@ -26,6 +26,7 @@ public:
     void setDecay(float v) noexcept;
 
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     bool isEnabled() const noexcept { return enabled_; }
     double threshold() const noexcept { return threshold_; }

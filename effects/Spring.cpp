@@ -103,3 +103,40 @@ void Spring::process(SampleFrame* frame)
     frame->value = amount_ * wet + dry;
     inputIndex_ = (i + 1) & kRingMask;
 }
+
+void Spring::processBlock(double* samples, int n) noexcept
+{
+    if (!active_)
+        return;
+    const int limit = std::min(line1_.blockLimit(), line2_.blockLimit());
+    if (limit == 0) {
+        SampleFrame frame;
+        for (int k = 0; k < n; ++k) {
+            frame.value = samples[k];
+            process(&frame);
+            samples[k] = frame.value;
+        }
+        return;
+    }
+    const double level = amount_;
+    double u1[ChirpLowDS::kMaxBlock];
+    double u2[ChirpLowDS::kMaxBlock];
+    for (int start = 0; start < n; start += limit) {
+        double* dry = samples + start;
+        const int count = std::min(limit, n - start);
+        for (int k = 0; k < count; ++k) {
+            const int i = (inputIndex_ + k) & kRingMask;
+            inputRing_[i] = dry[k];
+            u1[k] = double(kInputGain1) * inputRing_[(i - preDelay1_) & kRingMask];
+            u2[k] = double(kInputGain2) * inputRing_[(i - preDelay2_) & kRingMask];
+        }
+        inputIndex_ = (inputIndex_ + count) & kRingMask;
+        ChirpLowDS::runBlockPair(line1_, u1, line2_, u2, count);
+        for (int k = 0; k < count; ++k) {
+            double wet = (u1[k] + u2[k]) * 0.5;
+            wet = eq_.filter(wet);
+            wet = outputFilter_.filter(wet);
+            dry[k] = level * wet + dry[k];
+        }
+    }
+}

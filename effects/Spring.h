@@ -51,6 +51,9 @@ public:
     // Nothing to clear beyond what setSampleRate() does.
     void reset() override {}
     void process(SampleFrame* frame) override;
+    // `n` samples in place, with exactly the results of n calls of
+    // process(); the switch and the level are read once for the block.
+    void processBlock(double* samples, int n) noexcept override;
 
     // "FX On / Off" engaged (also switches the tremolo). Parameter thread.
     void setEnabled(bool on) noexcept;

@@ -25,3 +25,18 @@ void TenthOrderLowpass::install(const TenthOrderCoefficients& set) noexcept
     std::copy(set.c.begin(), set.c.end(), std::begin(c));
     a0 = 1.0;
 }
+
+void TenthOrderLowpass::exportState(double* x, double* y) const noexcept
+{
+    std::copy_n(xHistory + head, kSpan, x);
+    std::copy_n(yHistory + head, kSpan, y);
+}
+
+void TenthOrderLowpass::importState(const double* x, const double* y) noexcept
+{
+    head = 0;
+    std::copy_n(x, kSpan, xHistory);
+    std::copy_n(x, kSpan, xHistory + kSpan);
+    std::copy_n(y, kSpan, yHistory);
+    std::copy_n(y, kSpan, yHistory + kSpan);
+}

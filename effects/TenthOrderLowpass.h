@@ -42,6 +42,14 @@ public:
         return acc;
     }
 
+    // The state and coefficients, for code that runs filters side by side
+    // and hands the state back: the inputs x[0..10] and outputs y[0..10],
+    // newest first; the numerator b0..b5 and feedback c1..c10.
+    void exportState(double* x, double* y) const noexcept;
+    void importState(const double* x, const double* y) noexcept;
+    const double* numerator() const noexcept { return b; }
+    const double* feedbackCoefficients() const noexcept { return c; }
+
 protected:
     TenthOrderLowpass();
     void install(const TenthOrderCoefficients& set) noexcept;

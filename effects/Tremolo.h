@@ -36,6 +36,7 @@ public:
     // Stores r in sampleRate and in the double `rate`.
     void setSampleRate(float r) override;
     void process(SampleFrame* frame) override;
+    void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 
     // "Tremolo Speed" value 0..1; the timing follows from the next sample on.
     void setSpeed(float v) noexcept { speed_ = v; }

@@ -1,5 +1,6 @@
 #include "host/AudioFile.h"
 
+#include "host/AudioFileStream.h"
 #include "host/WavFile.h"
 
 #if SELVARINE_HAVE_SNDFILE
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <limits>
 
 namespace host {
@@ -82,37 +84,59 @@ int subtypeFor(SampleEncoding encoding)
 
 } // namespace
 
-bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error)
-{
+struct AudioFileReader::State {
+    SNDFILE* file = nullptr;
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) {
+    ~State()
+    {
+        if (file)
+            sf_close(file);
+    }
+};
+
+bool AudioFileReader::open(const std::string& path, std::string& error)
+{
+    auto opened = std::make_unique<State>();
+    opened->file = sf_open(path.c_str(), SFM_READ, &opened->info);
+    if (!opened->file) {
         error = "cannot read audio file '" + path + "': " + sf_strerror(nullptr);
         return false;
     }
-    if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0) {
-        sf_close(file);
+    if (opened->info.channels <= 0 || opened->info.samplerate <= 0 || opened->info.frames < 0) {
         error = "audio file '" + path + "' has no usable channels or sample rate";
         return false;
     }
-
-    const auto frames = static_cast<std::size_t>(info.frames);
-    const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<double> interleaved(frames * channels);
-    const sf_count_t read = frames > 0 ? sf_readf_double(file, interleaved.data(), info.frames) : 0;
-    sf_close(file);
-    if (read < 0) {
-        error = "error while reading audio file '" + path + "'";
-        return false;
-    }
-
-    const auto framesRead = static_cast<std::size_t>(read);
-    buffer.sampleRate = info.samplerate;
-    buffer.channels.assign(channels, std::vector<double>(framesRead));
-    for (std::size_t f = 0; f < framesRead; ++f)
-        for (std::size_t c = 0; c < channels; ++c)
-            buffer.channels[c][f] = interleaved[f * channels + c];
+    state = std::move(opened);
+    openedPath = path;
     return true;
+}
+
+int AudioFileReader::channels() const
+{
+    return state ? state->info.channels : 0;
+}
+
+double AudioFileReader::sampleRate() const
+{
+    return state ? state->info.samplerate : 0.0;
+}
+
+std::uint64_t AudioFileReader::frames() const
+{
+    return state ? static_cast<std::uint64_t>(state->info.frames) : 0;
+}
+
+std::size_t AudioFileReader::read(double* interleaved, std::size_t count, bool& failed)
+{
+    failed = false;
+    if (!state || count == 0)
+        return 0;
+    const sf_count_t read = sf_readf_double(state->file, interleaved, static_cast<sf_count_t>(count));
+    if (read < 0) {
+        failed = true;
+        return 0;
+    }
+    return static_cast<std::size_t>(read);
 }
 
 namespace {
@@ -159,13 +183,19 @@ bool canWriteAudioFormat(const std::string& path, int channels, double sampleRat
     return formatFor(path, channels, sampleRate, encoding, info, error, nullptr);
 }
 
-bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
-                    std::string* note)
-{
-    SF_INFO info{};
-    if (!formatFor(path, buffer.numChannels(), buffer.sampleRate, encoding, info, error, note))
-        return false;
+struct AudioFileWriter::State {
+    std::string path;
+    SNDFILE* file = nullptr;
+    int channels = 0;
+};
 
+bool AudioFileWriter::open(const std::string& path, int channels, double sampleRate, SampleEncoding encoding,
+                           std::string& error, std::string* note)
+{
+    abandon();
+    SF_INFO info{};
+    if (!formatFor(path, channels, sampleRate, encoding, info, error, note))
+        return false;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) {
         error = "cannot write audio file '" + path + "': " + sf_strerror(nullptr);
@@ -173,30 +203,90 @@ bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEn
     }
     // Integer encodings clip at full scale instead of wrapping around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    state = std::make_unique<State>();
+    state->path = path;
+    state->file = file;
+    state->channels = channels;
+    return true;
+}
 
-    const std::size_t frames = buffer.numFrames();
-    const auto channels = static_cast<std::size_t>(buffer.numChannels());
-    std::vector<double> interleaved(frames * channels);
-    for (std::size_t f = 0; f < frames; ++f)
-        for (std::size_t c = 0; c < channels; ++c)
-            interleaved[f * channels + c] = buffer.channels[c][f];
-
-    const sf_count_t written =
-        frames > 0 ? sf_writef_double(file, interleaved.data(), static_cast<sf_count_t>(frames)) : 0;
-    const int closeStatus = sf_close(file);
-    if (written != static_cast<sf_count_t>(frames) || closeStatus != 0) {
-        error = "error while writing audio file '" + path + "'";
+bool AudioFileWriter::write(const double* interleaved, std::size_t count, std::string& error)
+{
+    if (!state)
+        return false;
+    if (count > 0 && sf_writef_double(state->file, interleaved, static_cast<sf_count_t>(count)) !=
+                         static_cast<sf_count_t>(count)) {
+        error = "error while writing audio file '" + state->path + "'";
+        abandon();
         return false;
     }
     return true;
 }
 
+bool AudioFileWriter::close(std::string& error)
+{
+    if (!state)
+        return false;
+    const int status = sf_close(state->file);
+    state->file = nullptr;
+    if (status != 0) {
+        error = "error while writing audio file '" + state->path + "'";
+        abandon();
+        return false;
+    }
+    state.reset();
+    return true;
+}
+
+void AudioFileWriter::abandon()
+{
+    if (!state)
+        return;
+    if (state->file)
+        sf_close(state->file);
+    // A half-written file must not pass for a result.
+    std::error_code ignored;
+    std::filesystem::remove(state->path, ignored);
+    state.reset();
+}
+
 #else // no libsndfile: WAV files through our own reader and writer
 
-bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error)
+struct AudioFileReader::State {
+    WavReader wav;
+};
+
+bool AudioFileReader::open(const std::string& path, std::string& error)
 {
-    return readWavFile(path, buffer, error);
+    auto opened = std::make_unique<State>();
+    if (!opened->wav.open(path, error))
+        return false;
+    state = std::move(opened);
+    openedPath = path;
+    return true;
 }
+
+int AudioFileReader::channels() const
+{
+    return state ? state->wav.channels() : 0;
+}
+
+double AudioFileReader::sampleRate() const
+{
+    return state ? state->wav.sampleRate() : 0.0;
+}
+
+std::uint64_t AudioFileReader::frames() const
+{
+    return state ? state->wav.frames() : 0;
+}
+
+std::size_t AudioFileReader::read(double* interleaved, std::size_t count, bool& failed)
+{
+    failed = false;
+    return state ? state->wav.read(interleaved, count, failed) : 0;
+}
+
 
 bool canWriteAudioFormat(const std::string& path, int channels, double sampleRate, SampleEncoding /*every encoding fits*/,
                          std::string& error)
@@ -215,14 +305,122 @@ bool canWriteAudioFormat(const std::string& path, int channels, double sampleRat
     return true;
 }
 
-bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
-                    std::string* /*note: every encoding fits a WAV file*/)
+struct AudioFileWriter::State {
+    WavWriter wav;
+};
+
+bool AudioFileWriter::open(const std::string& path, int channels, double sampleRate, SampleEncoding encoding,
+                           std::string& error, std::string* /*note: every encoding fits a WAV file*/)
 {
-    if (!canWriteAudioFormat(path, std::max(buffer.numChannels(), 1), std::max(buffer.sampleRate, 1.0), encoding, error))
+    abandon();
+    if (!canWriteAudioFormat(path, std::max(channels, 1), std::max(sampleRate, 1.0), encoding, error))
         return false;
-    return writeWavFile(path, buffer, encoding, error);
+    auto opened = std::make_unique<State>();
+    if (!opened->wav.open(path, channels, sampleRate, encoding, error))
+        return false;
+    state = std::move(opened);
+    return true;
+}
+
+bool AudioFileWriter::write(const double* interleaved, std::size_t count, std::string& error)
+{
+    if (!state)
+        return false;
+    if (!state->wav.write(interleaved, count, error)) {
+        state.reset();
+        return false;
+    }
+    return true;
+}
+
+bool AudioFileWriter::close(std::string& error)
+{
+    if (!state)
+        return false;
+    const bool closed = state->wav.close(error);
+    state.reset();
+    return closed;
+}
+
+void AudioFileWriter::abandon()
+{
+    state.reset(); // the WAV writer removes an unfinished file
 }
 
 #endif
+
+AudioFileReader::AudioFileReader() = default;
+AudioFileReader::~AudioFileReader() = default;
+
+void AudioFileReader::close()
+{
+    state.reset();
+}
+AudioFileWriter::AudioFileWriter() = default;
+
+AudioFileWriter::~AudioFileWriter()
+{
+    abandon();
+}
+
+namespace {
+
+constexpr std::size_t kFileBlockFrames = 4096; // frames per read or write call of the whole-file functions
+
+} // namespace
+
+bool readAudioFile(const std::string& path, AudioBuffer& buffer, std::string& error)
+{
+    AudioFileReader reader;
+    if (!reader.open(path, error))
+        return false;
+    const auto channels = static_cast<std::size_t>(reader.channels());
+    AudioBuffer read;
+    read.sampleRate = reader.sampleRate();
+    read.channels.assign(channels, {});
+    for (auto& channel : read.channels)
+        channel.reserve(static_cast<std::size_t>(reader.frames()));
+    std::vector<double> interleaved(kFileBlockFrames * channels);
+    for (;;) {
+        bool failed = false;
+        const std::size_t n = reader.read(interleaved.data(), kFileBlockFrames, failed);
+        if (failed) {
+            error = "error while reading audio file '" + path + "'";
+            return false;
+        }
+        if (n == 0)
+            break;
+        for (std::size_t c = 0; c < channels; ++c)
+            for (std::size_t f = 0; f < n; ++f)
+                read.channels[c].push_back(interleaved[f * channels + c]);
+    }
+    buffer = std::move(read);
+    return true;
+}
+
+bool writeAudioFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error,
+                    std::string* note)
+{
+    const std::size_t frames = buffer.numFrames();
+    for (const std::vector<double>& channel : buffer.channels)
+        if (channel.size() != frames) {
+            error = "cannot write audio file '" + path + "': its channels differ in length";
+            return false;
+        }
+    AudioFileWriter writer;
+    if (!writer.open(path, buffer.numChannels(), buffer.sampleRate, encoding, error, note))
+        return false;
+    const auto channels = static_cast<std::size_t>(buffer.numChannels());
+    std::vector<double> interleaved(kFileBlockFrames * channels);
+    for (std::size_t start = 0; start < frames; start += kFileBlockFrames) {
+        const std::size_t n = std::min(kFileBlockFrames, frames - start);
+        for (std::size_t f = 0; f < n; ++f)
+            for (std::size_t c = 0; c < channels; ++c)
+                interleaved[f * channels + c] = buffer.channels[c][start + f];
+        if (!writer.write(interleaved.data(), n, error))
+            return false;
+    }
+    return writer.close(error);
+}
 
 } // namespace host

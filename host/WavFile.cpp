@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace host {
@@ -186,21 +187,30 @@ std::string parseFormat(const unsigned char* f, std::uint32_t size, Layout& layo
     return {};
 }
 
-// Reads the file; returns an empty string or the reason it cannot be read.
-std::string readWav(const std::string& path, AudioBuffer& buffer, WavFormatInfo& info)
+// Where the samples of a parsed file are.
+struct DataChunk {
+    Layout layout;
+    std::uint64_t offset = 0;         // of the first sample byte
+    std::uint64_t frames = 0;         // whole frames present in the file
+    std::uint64_t declaredFrames = 0; // frames the chunk's size announces
+};
+
+// Opens `path` into `file` and finds its format and data chunks; returns an
+// empty string or the reason the file cannot be read.
+std::string openWav(const std::string& path, std::unique_ptr<ByteSource>& file, DataChunk& chunk)
 {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored))
         return "it is a folder";
     errno = 0;
-    ByteSource file(path);
-    if (!file.isOpen()) {
+    file = std::make_unique<ByteSource>(path);
+    if (!file->isOpen()) {
         const int cause = errno;
         return cause != 0 ? std::string(std::strerror(cause)) : std::string("it cannot be opened");
     }
 
     unsigned char riff[12];
-    if (!file.readAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
+    if (!file->readAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
         return "it is not a RIFF/WAVE file (this build reads WAV files only)";
 
     // Walk the chunks by their sizes until both the format and the data are
@@ -214,11 +224,11 @@ std::string readWav(const std::string& path, AudioBuffer& buffer, WavFormatInfo&
     std::uint64_t position = sizeof riff;
     while (!(haveFormat && haveData)) {
         unsigned char header[8];
-        if (!file.readAt(position, header, sizeof header))
+        if (!file->readAt(position, header, sizeof header))
             break;
         const std::uint32_t bodySize = le32(header + 4);
         const std::uint64_t body = position + sizeof header;
-        const std::uint64_t available = file.size() - body;
+        const std::uint64_t available = file->size() - body;
 
         if (std::memcmp(header, "fmt ", 4) == 0) {
             if (haveFormat)
@@ -228,7 +238,7 @@ std::string readWav(const std::string& path, AudioBuffer& buffer, WavFormatInfo&
             if (bodySize > available)
                 return "its format chunk runs past the end of the file";
             unsigned char format[kExtensibleFormatSize] = {};
-            if (!file.readAt(body, format, std::min<std::size_t>(bodySize, sizeof format)))
+            if (!file->readAt(body, format, std::min<std::size_t>(bodySize, sizeof format)))
                 return "its format chunk cannot be read";
             std::string reason = parseFormat(format, bodySize, layout);
             if (!reason.empty())
@@ -252,30 +262,10 @@ std::string readWav(const std::string& path, AudioBuffer& buffer, WavFormatInfo&
     if (!haveData)
         return "it has no data chunk";
 
-    const auto frameBytes = static_cast<std::uint64_t>(layout.blockAlign);
-    const std::uint64_t frames = dataBytes / frameBytes;
-    const auto channels = static_cast<std::size_t>(layout.channels);
-    // The frame count is bounded by the file's real length, so this is no
-    // larger than a few times the file.
-    buffer.channels.assign(channels, std::vector<double>(static_cast<std::size_t>(frames)));
-    buffer.sampleRate = layout.sampleRate;
-
-    const int sampleBytes = bytesPerSample(layout.encoding);
-    const std::uint64_t blockFrames = std::max<std::uint64_t>(1, kIoBlockBytes / frameBytes);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(blockFrames * frameBytes));
-    for (std::uint64_t start = 0; start < frames; start += blockFrames) {
-        const std::uint64_t count = std::min(blockFrames, frames - start);
-        if (!file.readAt(dataOffset + start * frameBytes, bytes.data(), static_cast<std::size_t>(count * frameBytes)))
-            return "reading its samples failed";
-        const unsigned char* p = bytes.data();
-        for (std::uint64_t f = 0; f < count; ++f)
-            for (std::size_t c = 0; c < channels; ++c, p += sampleBytes)
-                buffer.channels[c][static_cast<std::size_t>(start + f)] = decodeSample(p, layout.encoding);
-    }
-
-    info.encoding = layout.encoding;
-    info.extensible = layout.extensible;
-    info.declaredFrames = declaredDataBytes / frameBytes;
+    chunk.layout = layout;
+    chunk.offset = dataOffset;
+    chunk.frames = dataBytes / static_cast<std::uint64_t>(layout.blockAlign);
+    chunk.declaredFrames = declaredDataBytes / static_cast<std::uint64_t>(layout.blockAlign);
     return {};
 }
 
@@ -325,51 +315,124 @@ void encodeSample(std::vector<unsigned char>& out, double x, SampleEncoding enco
 
 } // namespace
 
-bool readWavFile(const std::string& path, AudioBuffer& buffer, std::string& error, WavFormatInfo* info)
+struct WavReader::State {
+    std::unique_ptr<ByteSource> file;
+    DataChunk chunk;
+    std::uint64_t position = 0;      // frames read so far
+    std::vector<unsigned char> bytes; // one block of raw samples
+};
+
+WavReader::WavReader() = default;
+WavReader::~WavReader() = default;
+
+bool WavReader::open(const std::string& path, std::string& error)
 {
-    WavFormatInfo found;
-    AudioBuffer read;
-    const std::string reason = readWav(path, read, found);
+    auto opened = std::make_unique<State>();
+    const std::string reason = openWav(path, opened->file, opened->chunk);
     if (!reason.empty()) {
         error = "cannot read audio file '" + path + "': " + reason;
         return false;
     }
-    buffer = std::move(read);
-    if (info)
-        *info = found;
+    state = std::move(opened);
     return true;
 }
 
-bool writeWavFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error)
+int WavReader::channels() const
 {
-    const int channels = buffer.numChannels();
-    if (channels <= 0) {
-        error = "nothing to write to '" + path + "'";
-        return false;
-    }
-    if (!(buffer.sampleRate >= 1.0 && buffer.sampleRate <= std::numeric_limits<std::int32_t>::max())) {
-        error = "invalid sample rate for '" + path + "'";
-        return false;
-    }
-    auto fail = [&](const std::string& reason) {
-        error = "cannot write audio file '" + path + "': " + reason;
-        return false;
-    };
-    if (channels > kMaxWavChannels)
-        return fail(std::to_string(channels) + " channels are more than a WAV file of this tool holds");
-    const std::size_t frames = buffer.numFrames();
-    for (const std::vector<double>& channel : buffer.channels)
-        if (channel.size() != frames)
-            return fail("its channels differ in length");
+    return state ? state->chunk.layout.channels : 0;
+}
 
+double WavReader::sampleRate() const
+{
+    return state ? state->chunk.layout.sampleRate : 0.0;
+}
+
+std::uint64_t WavReader::frames() const
+{
+    return state ? state->chunk.frames : 0;
+}
+
+WavFormatInfo WavReader::format() const
+{
+    WavFormatInfo info;
+    if (state) {
+        info.encoding = state->chunk.layout.encoding;
+        info.extensible = state->chunk.layout.extensible;
+        info.declaredFrames = state->chunk.declaredFrames;
+    }
+    return info;
+}
+
+std::size_t WavReader::read(double* interleaved, std::size_t count, bool& failed)
+{
+    failed = false;
+    if (!state)
+        return 0;
+    State& s = *state;
+    const Layout& layout = s.chunk.layout;
+    const auto frameBytes = static_cast<std::uint64_t>(layout.blockAlign);
+    const int sampleBytes = bytesPerSample(layout.encoding);
+    const auto channelCount = static_cast<std::size_t>(layout.channels);
+    const std::uint64_t blockFrames = std::max<std::uint64_t>(1, kIoBlockBytes / frameBytes);
+    const std::uint64_t wanted = std::min<std::uint64_t>(count, s.chunk.frames - s.position);
+    for (std::uint64_t done = 0; done < wanted;) {
+        const std::uint64_t n = std::min(blockFrames, wanted - done);
+        s.bytes.resize(static_cast<std::size_t>(n * frameBytes));
+        if (!s.file->readAt(s.chunk.offset + s.position * frameBytes, s.bytes.data(), s.bytes.size())) {
+            failed = true;
+            return static_cast<std::size_t>(done);
+        }
+        const unsigned char* p = s.bytes.data();
+        double* out = interleaved + done * channelCount;
+        for (std::uint64_t i = 0; i < n * channelCount; ++i, p += sampleBytes)
+            out[i] = decodeSample(p, layout.encoding);
+        done += n;
+        s.position += n;
+    }
+    return static_cast<std::size_t>(wanted);
+}
+
+bool readWavFile(const std::string& path, AudioBuffer& buffer, std::string& error, WavFormatInfo* info)
+{
+    WavReader reader;
+    if (!reader.open(path, error))
+        return false;
+    // The frame count is bounded by the file's real length, so this is no
+    // larger than a few times the file.
+    const auto frames = static_cast<std::size_t>(reader.frames());
+    const auto channels = static_cast<std::size_t>(reader.channels());
+    AudioBuffer read;
+    read.sampleRate = reader.sampleRate();
+    read.channels.assign(channels, std::vector<double>(frames));
+    constexpr std::size_t kBlock = 4096;
+    std::vector<double> interleaved(kBlock * channels);
+    for (std::size_t start = 0; start < frames; start += kBlock) {
+        bool failed = false;
+        const std::size_t n = reader.read(interleaved.data(), std::min(kBlock, frames - start), failed);
+        if (failed) {
+            error = "cannot read audio file '" + path + "': reading its samples failed";
+            return false;
+        }
+        for (std::size_t f = 0; f < n; ++f)
+            for (std::size_t c = 0; c < channels; ++c)
+                read.channels[c][start + f] = interleaved[f * channels + c];
+    }
+    buffer = std::move(read);
+    if (info)
+        *info = reader.format();
+    return true;
+}
+
+namespace {
+
+// The header of a file of `frames` frames, all sizes filled in.
+std::vector<unsigned char> wavHeader(int channels, std::uint32_t rate, SampleEncoding encoding, std::uint64_t frames)
+{
     const bool isFloat = encoding == SampleEncoding::Float32;
     const int sampleBytes = encoding == SampleEncoding::Pcm16 ? 2 : encoding == SampleEncoding::Pcm24 ? 3 : 4;
     const auto frameBytes = static_cast<std::uint64_t>(channels * sampleBytes);
     const std::uint64_t formatSize = isFloat ? kPlainFormatSize + 2 : kPlainFormatSize; // float: with cbSize = 0
     const std::uint64_t headerAfterRiff = 4 + (8 + formatSize) + (isFloat ? 12 : 0) + 8;
-    constexpr std::uint64_t kLargestRiff = 0xFFFFFFFFu;
-    if (frames > (kLargestRiff - headerAfterRiff - 1) / frameBytes)
-        return fail("the audio is too long for a WAV file (4 GiB at most)");
     const std::uint64_t dataBytes = frames * frameBytes;
     const std::uint64_t pad = dataBytes & 1u;
 
@@ -381,7 +444,6 @@ bool writeWavFile(const std::string& path, const AudioBuffer& buffer, SampleEnco
     putLe32(header, static_cast<std::uint32_t>(formatSize));
     putLe16(header, isFloat ? kTagFloat : kTagPcm);
     putLe16(header, static_cast<std::uint32_t>(channels));
-    const auto rate = static_cast<std::uint32_t>(buffer.sampleRate + 0.5);
     putLe32(header, rate);
     putLe32(header, static_cast<std::uint32_t>(std::min<std::uint64_t>(rate * frameBytes, 0xFFFFFFFFu))); // bytes per second
     putLe16(header, static_cast<std::uint32_t>(frameBytes));
@@ -394,36 +456,150 @@ bool writeWavFile(const std::string& path, const AudioBuffer& buffer, SampleEnco
     }
     putTag(header, "data");
     putLe32(header, static_cast<std::uint32_t>(dataBytes));
+    return header;
+}
+
+} // namespace
+
+struct WavWriter::State {
+    std::string path;
+    std::ofstream file;
+    int channels = 0;
+    std::uint32_t rate = 0;
+    SampleEncoding encoding = SampleEncoding::Float32;
+    std::uint64_t frames = 0;       // written so far
+    std::uint64_t largestFrames = 0; // that a 4 GiB file holds
+    std::vector<unsigned char> bytes;
+};
+
+WavWriter::WavWriter() = default;
+
+WavWriter::~WavWriter()
+{
+    abandon();
+}
+
+bool WavWriter::open(const std::string& path, int channels, double sampleRate, SampleEncoding encoding,
+                     std::string& error)
+{
+    abandon();
+    if (channels <= 0) {
+        error = "nothing to write to '" + path + "'";
+        return false;
+    }
+    if (!(sampleRate >= 1.0 && sampleRate <= std::numeric_limits<std::int32_t>::max())) {
+        error = "invalid sample rate for '" + path + "'";
+        return false;
+    }
+    if (channels > kMaxWavChannels) {
+        error = "cannot write audio file '" + path + "': " + std::to_string(channels) +
+                " channels are more than a WAV file of this tool holds";
+        return false;
+    }
+    auto opened = std::make_unique<State>();
+    opened->path = path;
+    opened->channels = channels;
+    opened->rate = static_cast<std::uint32_t>(sampleRate + 0.5);
+    opened->encoding = encoding;
+    const std::vector<unsigned char> header = wavHeader(channels, opened->rate, encoding, 0);
+    const int sampleBytes = encoding == SampleEncoding::Pcm16 ? 2 : encoding == SampleEncoding::Pcm24 ? 3 : 4;
+    const auto frameBytes = static_cast<std::uint64_t>(channels * sampleBytes);
+    constexpr std::uint64_t kLargestRiff = 0xFFFFFFFFu;
+    opened->largestFrames = (kLargestRiff - (header.size() - 8) - 1) / frameBytes;
 
     errno = 0;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
+    opened->file.open(path, std::ios::binary | std::ios::trunc);
+    if (!opened->file) {
         const int cause = errno;
-        return fail(cause != 0 ? std::strerror(cause) : "the file cannot be created");
+        error = "cannot write audio file '" + path + "': " +
+                (cause != 0 ? std::string(std::strerror(cause)) : std::string("the file cannot be created"));
+        return false;
     }
-    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    // The sizes are written again when the file is closed.
+    opened->file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    state = std::move(opened);
+    return true;
+}
 
-    const std::size_t blockFrames = std::max<std::size_t>(1, kIoBlockBytes / static_cast<std::size_t>(frameBytes));
-    std::vector<unsigned char> bytes;
-    bytes.reserve(static_cast<std::size_t>(blockFrames * frameBytes + 1));
-    for (std::size_t start = 0; start < frames && file; start += blockFrames) {
-        const std::size_t end = std::min(frames, start + blockFrames);
-        bytes.clear();
-        for (std::size_t f = start; f < end; ++f)
-            for (const std::vector<double>& channel : buffer.channels)
-                encodeSample(bytes, channel[f], encoding);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+bool WavWriter::write(const double* interleaved, std::size_t count, std::string& error)
+{
+    if (!state)
+        return false;
+    State& s = *state;
+    if (count > s.largestFrames - s.frames) {
+        error = "cannot write audio file '" + s.path + "': the audio is too long for a WAV file (4 GiB at most)";
+        abandon();
+        return false;
     }
-    if (pad)
-        file.put('\0');
-    file.close();
-    if (!file) {
-        // A half-written file must not pass for a result.
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return fail("writing failed (is the disk full?)");
+    const auto samples = count * static_cast<std::size_t>(s.channels);
+    s.bytes.clear();
+    for (std::size_t i = 0; i < samples; ++i)
+        encodeSample(s.bytes, interleaved[i], s.encoding);
+    s.file.write(reinterpret_cast<const char*>(s.bytes.data()), static_cast<std::streamsize>(s.bytes.size()));
+    s.frames += count;
+    if (!s.file) {
+        error = "cannot write audio file '" + s.path + "': writing failed (is the disk full?)";
+        abandon();
+        return false;
     }
     return true;
+}
+
+bool WavWriter::close(std::string& error)
+{
+    if (!state)
+        return false;
+    State& s = *state;
+    const std::vector<unsigned char> header = wavHeader(s.channels, s.rate, s.encoding, s.frames);
+    const int sampleBytes = s.encoding == SampleEncoding::Pcm16 ? 2 : s.encoding == SampleEncoding::Pcm24 ? 3 : 4;
+    if ((s.frames * static_cast<std::uint64_t>(s.channels * sampleBytes)) & 1u)
+        s.file.put('\0');
+    s.file.seekp(0);
+    s.file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    s.file.close();
+    if (!s.file) {
+        error = "cannot write audio file '" + s.path + "': writing failed (is the disk full?)";
+        abandon();
+        return false;
+    }
+    state.reset();
+    return true;
+}
+
+void WavWriter::abandon()
+{
+    if (!state)
+        return;
+    // A half-written file must not pass for a result.
+    state->file.close();
+    std::error_code ignored;
+    std::filesystem::remove(state->path, ignored);
+    state.reset();
+}
+
+bool writeWavFile(const std::string& path, const AudioBuffer& buffer, SampleEncoding encoding, std::string& error)
+{
+    const std::size_t frames = buffer.numFrames();
+    for (const std::vector<double>& channel : buffer.channels)
+        if (channel.size() != frames) {
+            error = "cannot write audio file '" + path + "': its channels differ in length";
+            return false;
+        }
+    WavWriter writer;
+    if (!writer.open(path, buffer.numChannels(), buffer.sampleRate, encoding, error))
+        return false;
+    const auto channels = static_cast<std::size_t>(buffer.numChannels());
+    constexpr std::size_t kBlock = 4096;
+    std::vector<double> interleaved(kBlock * channels);
+    for (std::size_t start = 0; start < frames; start += kBlock) {
+        const std::size_t n = std::min(kBlock, frames - start);
+        for (std::size_t f = 0; f < n; ++f)
+            for (std::size_t c = 0; c < channels; ++c)
+                interleaved[f * channels + c] = buffer.channels[c][start + f];
+        if (!writer.write(interleaved.data(), n, error))
+            return false;
+    }
+    return writer.close(error);
 }
 
 } // namespace host

@@ -17,7 +17,9 @@
 
 #include "host/AudioFile.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace host {
@@ -38,6 +40,54 @@ struct WavFormatInfo {
 };
 
 constexpr int kMaxWavChannels = 256; // more channels than any file this host meets
+
+// A WAV file read a block at a time, for files longer than memory should hold.
+class WavReader {
+public:
+    WavReader();
+    ~WavReader();
+    WavReader(const WavReader&) = delete;
+    WavReader& operator=(const WavReader&) = delete;
+
+    // Opens the file and checks its header; on failure `error` reads as
+    // readWavFile's would.
+    bool open(const std::string& path, std::string& error);
+
+    int channels() const;
+    double sampleRate() const;
+    std::uint64_t frames() const; // whole frames the file holds
+    WavFormatInfo format() const;
+
+    // Decodes the next `count` frames (fewer at the end) into `interleaved`
+    // (count x channels values, scaled as readWavFile scales). Answers the
+    // frames read; `failed` tells a read error from the end of the data.
+    std::size_t read(double* interleaved, std::size_t count, bool& failed);
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+// A WAV file written a block at a time; the sizes in its header are filled in
+// by close(). A writer destroyed or failing before close() removes the file.
+class WavWriter {
+public:
+    WavWriter();
+    ~WavWriter();
+    WavWriter(const WavWriter&) = delete;
+    WavWriter& operator=(const WavWriter&) = delete;
+
+    bool open(const std::string& path, int channels, double sampleRate, SampleEncoding encoding, std::string& error);
+    // Appends `count` frames of `interleaved` samples, encoded as writeWavFile does.
+    bool write(const double* interleaved, std::size_t count, std::string& error);
+    bool close(std::string& error);
+
+private:
+    void abandon();
+
+    struct State;
+    std::unique_ptr<State> state;
+};
 
 // Reads the whole file into `buffer` (integer samples scaled to -1..1 by
 // 2^(bits-1), float samples as stored). Returns false and sets `error` to

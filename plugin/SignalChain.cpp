@@ -129,88 +129,121 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
     }
 
     const double inputScale = 2.0 * static_cast<double>(s.inputGain);
-    const int passes = s.oversampling;
+    const int passes = std::clamp(s.oversampling, 1, 2);
     AmpChannel* const amp = amps[s.modelIndex >= 0 && s.modelIndex < kNumAmpModels ? s.modelIndex : kNumAmpModels - 1];
     double peak = 0.0;
     SampleFrame frame;
 
-    for (int i = 0; i < frames; ++i) {
-        // Input stage: both inputs are read before either output of index i is written.
-        const double left = readSample(inLeft, i);
-        const double right = readSample(inRight, i);
-        double a = 0.0;
-        double b = 0.0;
-        switch (s.inputMode) {
-        case 0:
-            a = b = inputScale * left;
-            break;
-        case 1:
-            a = b = inputScale * right;
-            break;
-        default:
-            a = inputScale * left;
-            b = inputScale * right;
-            break;
-        }
-        frame.value = a + b;
-
-        if (s.meterOn)
-            peak = std::max(peak, std::fabs(frame.value * 0.5));
-
-        gate_.process(&frame);
-
-        // Amplifier section, F passes per host sample; with F = 2 the first
-        // pass runs on the stuffed zero and only the last pass is kept.
-        upsampleBuffer[0] = frame.value;
-        for (int k = passes - 1; k >= 0; --k) {
-            frame.value = passes * upsampleBuffer[k];
-            if (s.antiAliasing) {
-                preFilter1.process(&frame);
-                preFilter2.process(&frame);
+    // The block runs in chunks, each stage over the whole chunk before the
+    // next: no stage feeds back into an earlier one, so every stage sees
+    // the same samples in the same order as sample by sample.
+    for (int start = 0; start < frames; start += kChunk) {
+        const int count = std::min(kChunk, frames - start);
+        for (int k = 0; k < count; ++k) {
+            const int i = start + k;
+            // Input stage: both inputs are read before either output of index i is written.
+            const double left = readSample(inLeft, i);
+            const double right = readSample(inRight, i);
+            double a = 0.0;
+            double b = 0.0;
+            switch (s.inputMode) {
+            case 0:
+                a = b = inputScale * left;
+                break;
+            case 1:
+                a = b = inputScale * right;
+                break;
+            default:
+                a = inputScale * left;
+                b = inputScale * right;
+                break;
             }
-            amp->process(&frame);
+            frame.value = a + b;
+
+            if (s.meterOn)
+                peak = std::max(peak, std::fabs(frame.value * 0.5));
+
             if (s.antiAliasing) {
-                postFilter1.process(&frame);
-                postFilter2.process(&frame);
+                // With the anti-aliasing filters the gate, the filters'
+                // recursions and the amplifier overlap best sample by
+                // sample: F passes per host sample, the first on the
+                // stuffed zero, only the last one kept.
+                gate_.process(&frame);
+                upsampleBuffer[0] = frame.value;
+                for (int p = passes - 1; p >= 0; --p) {
+                    frame.value = passes * upsampleBuffer[p];
+                    preFilter1.process(&frame);
+                    preFilter2.process(&frame);
+                    amp->process(&frame);
+                    postFilter1.process(&frame);
+                    postFilter2.process(&frame);
+                }
+            }
+            chunkMono[k] = frame.value;
+            chunkLeft[k] = a;
+            chunkRight[k] = b;
+        }
+
+        if (!s.antiAliasing) {
+            // Gate and amplifier each over the whole chunk; should the
+            // snapshot hold F = 2 without the filters, the passes run as one
+            // stream of F * count samples.
+            gate_.processBlock(chunkMono.data(), count);
+            if (passes == 1) {
+                amp->processBlock(chunkMono.data(), count);
+            } else {
+                for (int k = 0; k < count; ++k) {
+                    upsampleBuffer[0] = chunkMono[k];
+                    for (int p = passes - 1, j = 0; p >= 0; --p, ++j)
+                        chunkOversampled[k * passes + j] = passes * upsampleBuffer[p];
+                }
+                amp->processBlock(chunkOversampled.data(), count * passes);
+                for (int k = 0; k < count; ++k)
+                    chunkMono[k] = chunkOversampled[k * passes + passes - 1];
             }
         }
 
-        tremolo_.process(&frame);
-        spring_.process(&frame);
+        tremolo_.processBlock(chunkMono.data(), count);
 
-        if (s.stereoCabinet) {
-            // With gate and amplifier off the stereo pair bypasses the mono
-            // chain and keeps the two inputs apart.
-            double outL = s.cleanStereo ? 2.0 * a : frame.value;
-            double outR = s.cleanStereo ? 2.0 * b : frame.value;
-            if (s.cabinetsOn)
-                cabinet_.processStereo(outL, outR);
-            if (s.userResponseOn)
-                userResponse_.processStereo(outL, outR);
-            outL *= s.outputGain;
-            outR *= s.outputGain;
-            if (limiter_.isEnabled())
-                limiter_.processStereo(outL, outR);
-            if (!s.limiterEngaged)
-                clip_.watch(std::max(std::fabs(outL), std::fabs(outR)));
-            if (outLeft != nullptr)
-                outLeft[i] = static_cast<Sample>(outL);
-            if (outRight != nullptr)
-                outRight[i] = static_cast<Sample>(outR);
-        } else {
-            if (s.cabinetsOn)
-                cabinet_.process(frame.value);
-            if (s.userResponseOn)
-                userResponse_.process(frame.value);
-            frame.value *= s.outputGain;
-            limiter_.process(&frame);
-            if (!s.limiterEngaged)
-                clip_.watch(std::fabs(frame.value));
-            const Sample out = static_cast<Sample>(frame.value);
-            if (outLeft != nullptr)
-                outLeft[i] = out;
-            if (outRight != nullptr)
-                outRight[i] = out;
+        spring_.processBlock(chunkMono.data(), count);
+
+        for (int k = 0; k < count; ++k) {
+            const int i = start + k;
+            frame.value = chunkMono[k];
+            if (s.stereoCabinet) {
+                // With gate and amplifier off the stereo pair bypasses the mono
+                // chain and keeps the two inputs apart.
+                double outL = s.cleanStereo ? 2.0 * chunkLeft[k] : frame.value;
+                double outR = s.cleanStereo ? 2.0 * chunkRight[k] : frame.value;
+                if (s.cabinetsOn)
+                    cabinet_.processStereo(outL, outR);
+                if (s.userResponseOn)
+                    userResponse_.processStereo(outL, outR);
+                outL *= s.outputGain;
+                outR *= s.outputGain;
+                if (limiter_.isEnabled())
+                    limiter_.processStereo(outL, outR);
+                if (!s.limiterEngaged)
+                    clip_.watch(std::max(std::fabs(outL), std::fabs(outR)));
+                if (outLeft != nullptr)
+                    outLeft[i] = static_cast<Sample>(outL);
+                if (outRight != nullptr)
+                    outRight[i] = static_cast<Sample>(outR);
+            } else {
+                if (s.cabinetsOn)
+                    cabinet_.process(frame.value);
+                if (s.userResponseOn)
+                    userResponse_.process(frame.value);
+                frame.value *= s.outputGain;
+                limiter_.process(&frame);
+                if (!s.limiterEngaged)
+                    clip_.watch(std::fabs(frame.value));
+                const Sample out = static_cast<Sample>(frame.value);
+                if (outLeft != nullptr)
+                    outLeft[i] = out;
+                if (outRight != nullptr)
+                    outRight[i] = out;
+            }
         }
     }
 

@@ -153,6 +153,13 @@ private:
     UserResponseEngine userResponse_;
     Limiter limiter_;
 
+    // ---- Chunk buffers between the stages (audio thread) ----
+    static constexpr int kChunk = 256;       // frames per chunk of a host block
+    std::array<double, kChunk> chunkMono{};  // the mono chain after the tremolo, then after the spring
+    std::array<double, kChunk> chunkLeft{};  // the scaled input pair, for the clean stereo path
+    std::array<double, kChunk> chunkRight{};
+    std::array<double, 2 * kChunk> chunkOversampled{}; // the amplifier section's stream with "High Res."
+
     // ---- Metering (audio thread writes, the editor reads) ----
     Relaxed<float> inputPeak_{0.0f}; // peak of the input stage in the last block, halved
     ClipIndicator clip_;             // lit for half a second after an output over while the limiter is off

@@ -182,15 +182,15 @@ int run(int argc, char** argv)
     }
 
     // Input first: a missing file is reported before the plug-in is loaded.
-    host::AudioBuffer input;
+    host::AudioFileReader input;
     if (!options.input.empty()) {
-        if (!host::readAudioFile(options.input, input, error))
+        if (!input.open(options.input, error))
             return fail(error);
-        if (input.numChannels() > 2)
-            return fail("'" + options.input + "' has " + std::to_string(input.numChannels()) +
+        if (input.channels() > 2)
+            return fail("'" + options.input + "' has " + std::to_string(input.channels()) +
                         " channels; only mono and stereo files can be processed");
     }
-    const double sampleRate = options.sampleRate.value_or(options.input.empty() ? 44100.0 : input.sampleRate);
+    const double sampleRate = options.sampleRate.value_or(options.input.empty() ? 44100.0 : input.sampleRate());
 
     // Every output is checked before anything is processed.
     if (!options.input.empty() &&
@@ -240,9 +240,8 @@ int run(int argc, char** argv)
     const bool showProgress = !options.quiet && host::ProgressDisplay::standardErrorIsTerminal();
     if (!options.batch()) {
         host::ProgressDisplay display(stderr, showProgress, 1);
-        input.sampleRate = sampleRate;
         const std::string name = std::filesystem::path(options.input).filename().string();
-        const bool ok = host::renderToFile(*plugin, input, options, options.output, name, display, error);
+        const bool ok = host::renderToFile(*plugin, input, sampleRate, options, options.output, name, display, error);
         display.close();
         return ok ? 0 : fail(error);
     }

@@ -3,6 +3,7 @@
 // the state the command line asks for, and running one file through it.
 
 #include "host/AudioFile.h"
+#include "host/AudioFileStream.h"
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
 #include "tools/ProgressDisplay.h"
@@ -27,13 +28,15 @@ std::unique_ptr<PluginInstance> createConfiguredInstance(const PluginLibrary& li
                                                          const std::vector<char>& chunk, double sampleRate,
                                                          std::string& error);
 
-// Runs `input` through `plugin` (configured, mains off) with the options'
-// block size, precision and tail, reporting progress as `name`, then closes
-// the instance, applies --normalize and --trim-tail and writes `output`.
+// Streams `input` (taken at `sampleRate`) through `plugin` (configured,
+// mains off) into `output` with the options' block size, precision and tail,
+// reporting progress as `name`, then closes the instance. Memory does not
+// grow with the file: with --normalize or --trim-tail the render waits in a
+// temporary file until its peak and end are known.
 // Warnings (non-finite samples, a changed encoding) go to `display` prefixed
 // with `name`. Answers false with `error` when the plug-in cannot process or
 // the file cannot be written.
-bool renderToFile(PluginInstance& plugin, const AudioBuffer& input, const RenderOptions& options,
+bool renderToFile(PluginInstance& plugin, AudioFileReader& input, double sampleRate, const RenderOptions& options,
                   const std::string& output, const std::string& name, ProgressDisplay& display, std::string& error);
 
 // One file of a batch from start to end: reads `input`, creates and
