@@ -33,7 +33,6 @@ using layout::Kind;
 using layout::Place;
 namespace tag = layout::tag;
 
-constexpr int kMicPictureFrames = 101;
 constexpr const char* kNoResponse = "empty";
 
 bool isParameter(int t) { return t >= 0 && t < layout::kParameters; }
@@ -757,7 +756,7 @@ void doxaroGUI::fileCommand(int entry)
     case layout::file::LoadBank: {
         FileDialog d = bank;
         d.title = "Load Bank";
-        services_->chooseFile(d, owner, [this, report](std::optional<std::string> path) {
+        services_->chooseFile(d, owner, [this](std::optional<std::string> path) {
             if (!path)
                 return;
             const std::string message = plugin_.loadBank(*path);
