@@ -8,8 +8,6 @@
 // --snapshot FILE.png renders the editor without any display instead: the
 // plug-in is built into the tool for that, set up with --program and --set,
 // and the editor's picture is written as a PNG.
-#include <png.h>
-
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -24,6 +22,7 @@
 #include <vector>
 
 #include "editor/doxaroGUI.h"
+#include "gui/PngWriter.h"
 #include "gui/SplashScreen.h"
 #include "host/AudioFile.h"
 #include "host/PluginInstance.h"
@@ -147,37 +146,6 @@ int parameterIndex(const std::string& key)
     return (!key.empty() && *end == '\0' && n >= 0 && n < param::Count) ? int(n) : -1;
 }
 
-bool writePng(const std::string& path, const gui::Image& image)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(std::size_t(image.width()) * 3);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const std::uint32_t p = image.pixel(x, y);
-            row[std::size_t(x) * 3] = png_byte(p >> 24);
-            row[std::size_t(x) * 3 + 1] = png_byte(p >> 16);
-            row[std::size_t(x) * 3 + 2] = png_byte(p >> 8);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
-
 int snapshot(const Options& o)
 {
     Doxaro plugin(nullptr);
@@ -197,7 +165,7 @@ int snapshot(const Options& o)
         static_cast<gui::SplashScreen*>(gui->control(editor::layout::tag::AboutTrigger))->splash();
     gui->idle();
     gui->frame()->redrawAll();
-    if (!writePng(o.snapshot, gui->frame()->image())) {
+    if (!gui::PngWriter::write(o.snapshot, gui->frame()->image())) {
         std::fprintf(stderr, "selvarine-editor: cannot write %s\n", o.snapshot.c_str());
         return 1;
     }

@@ -4,8 +4,6 @@
 // the editor is closed. Pictures of both boxes over the editor are written
 // next to the test as "dialog-chooser.png", "dialog-replace.png" and
 // "dialog-message.png".
-#include <png.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +17,7 @@
 #include "editor/LinuxDesktopServices.h"
 #include "gui/FileChooserView.h"
 #include "gui/MessageBoxView.h"
+#include "gui/PngWriter.h"
 #include "gui/OptionMenu.h"
 
 namespace editor::test {
@@ -26,36 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace tag = layout::tag;
-
-bool writePng(const std::string& path, const gui::Image& image)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(std::size_t(image.width()) * 3);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const std::uint32_t p = image.pixel(x, y);
-            for (int c = 0; c < 3; ++c)
-                row[std::size_t(x) * 3 + std::size_t(c)] = png_byte(p >> (24 - 8 * c));
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
 
 // An editor over the fake plug-in with the real Linux services: no portal,
 // no dialog programs on PATH, so every box is drawn in the editor.
@@ -126,7 +95,7 @@ TEST(EditorDialogs, MessageIsDrawnOverTheEditorAndBlocksTheControlsUntilClosed)
         EXPECT_EQ(box->buttonLabel(0), "OK");
         if (std::string(closing) == "enter") {
             e.frame().redrawDirty();
-            writePng("dialog-message.png", e.frame().image());
+            gui::PngWriter::write("dialog-message.png", e.frame().image());
         }
         // The program arrow under the shade does nothing.
         e.click(e.centreOf(tag::NextProgram));
@@ -164,14 +133,14 @@ TEST(EditorDialogs, SavePresetWithoutDialogProgramsUsesTheChooserInTheEditor)
     EXPECT_EQ(chooser->entries()[0].name, "Factory");
     EXPECT_EQ(chooser->entries()[2].name, "Warm Clean.sxp");
     e.frame().redrawDirty();
-    writePng("dialog-chooser.png", e.frame().image());
+    gui::PngWriter::write("dialog-chooser.png", e.frame().image());
 
     // "existing" becomes existing.sxp, which is there: asked first.
     e.typeOnHostKeys("existing");
     e.hostKey(kEnter);
     ASSERT_NE(chooser->question(), nullptr);
     e.frame().redrawDirty();
-    writePng("dialog-replace.png", e.frame().image());
+    gui::PngWriter::write("dialog-replace.png", e.frame().image());
     e.hostKey(kEscape); // "No"
     EXPECT_TRUE(e.plugin.fileOps.empty());
     for (int i = 0; i < 8; ++i)
