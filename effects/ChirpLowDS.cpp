@@ -2,6 +2,7 @@
 
 #include "dsp/RateBand.h"
 #include "dsp/DenormalFlush.h"
+#include "dsp/Lanes2.h"
 
 #include <algorithm>
 #include <iterator>
@@ -306,10 +307,6 @@ void ChirpLowDS::cascadeBlock(double* decimated, int count, int first) noexcept
 
 namespace {
 
-// Two doubles in one vector register; the operators act lane by lane with
-// the rounding of the scalar operations.
-typedef double Lanes2 __attribute__((vector_size(16)));
-
 // cascadeGroup() for two lines at once, line a in lane 0 and line b in lane
 // 1, over the same number of decimated values.
 template <int G>
@@ -350,123 +347,16 @@ void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, 
 
 } // namespace
 
-namespace {
-
-// Two tenth-order low-passes side by side, one per lane, each with the
-// arithmetic of TenthOrderLowpass::filter() in its order. The state is taken
-// from the two filters for a block and handed back after it.
-class PairLowpass {
-public:
-    PairLowpass(TenthOrderLowpass& p, TenthOrderLowpass& q) noexcept : first(p), second(q)
-    {
-        double xp[kSpan], yp[kSpan], xq[kSpan], yq[kSpan];
-        p.exportState(xp, yp);
-        q.exportState(xq, yq);
-        for (int k = 0; k < kSpan; ++k) {
-            x[k] = x[k + kSpan] = Lanes2{xp[k], xq[k]};
-            y[k] = y[k + kSpan] = Lanes2{yp[k], yq[k]};
-        }
-        for (int k = 0; k < 6; ++k)
-            b[k] = Lanes2{p.numerator()[k], q.numerator()[k]};
-        for (int k = 0; k < TenthOrderLowpass::kOrder; ++k)
-            c[k] = Lanes2{p.feedbackCoefficients()[k], q.feedbackCoefficients()[k]};
-    }
-
-    ~PairLowpass()
-    {
-        double xp[kSpan], yp[kSpan], xq[kSpan], yq[kSpan];
-        for (int k = 0; k < kSpan; ++k) {
-            xp[k] = x[head + k][0];
-            xq[k] = x[head + k][1];
-            yp[k] = y[head + k][0];
-            yq[k] = y[head + k][1];
-        }
-        first.importState(xp, yp);
-        second.importState(xq, yq);
-    }
-
-    PairLowpass(const PairLowpass&) = delete;
-    PairLowpass& operator=(const PairLowpass&) = delete;
-
-    Lanes2 filter(Lanes2 in) noexcept
-    {
-        constexpr int kOrder = TenthOrderLowpass::kOrder;
-        head = head == 0 ? kOrder : head - 1;
-        x[head] = x[head + kSpan] = in;
-        const Lanes2* xs = x + head;
-        const Lanes2* ys = y + head;
-        Lanes2 acc = b[5] * xs[5];
-        for (int k = 0; k < 5; ++k)
-            acc += b[k] * (xs[k] + xs[kOrder - k]);
-        for (int k = 1; k <= kOrder; ++k)
-            acc += c[k - 1] * ys[k];
-        const Lanes2 guard = {kDenormalGuard, kDenormalGuard};
-        acc += guard; // flushDenormalRaised, lane by lane
-        acc -= guard;
-        y[head] = y[head + kSpan] = acc;
-        return acc;
-    }
-
-private:
-    static constexpr int kSpan = TenthOrderLowpass::kOrder + 1;
-    TenthOrderLowpass& first;
-    TenthOrderLowpass& second;
-    Lanes2 x[2 * kSpan];
-    Lanes2 y[2 * kSpan];
-    int head = 0;
-    Lanes2 b[6];
-    Lanes2 c[TenthOrderLowpass::kOrder];
-};
-
-} // namespace
-
-void ChirpLowDS::runBlockPair(ChirpLowDS& a, double* ioA, ChirpLowDS& b, double* ioB, int n) noexcept
+void ChirpLowDS::readLoop(double* out, int n) noexcept
 {
-    // The delay loops' reads first; then feedback, high-pass and decimator of
-    // both lines in the two lanes of a vector.
-    double loopA[kMaxBlock], loopB[kMaxBlock];
-    double decA[kMaxBlock], decB[kMaxBlock];
-    int countA = 0, countB = 0;
-    a.phaseCount &= a.phaseMask;
-    b.phaseCount &= b.phaseMask;
     for (int k = 0; k < n; ++k)
-        loopA[k] = a.loopStep(k);
-    for (int k = 0; k < n; ++k)
-        loopB[k] = b.loopStep(k);
-    {
-        // Both lines in the two lanes: feedback, high-pass, decimator.
-        const Lanes2 feedback = {a.feedback, b.feedback};
-        const Lanes2 gain = {double(a.decimation), double(b.decimation)};
-        const Lanes2 hpB0 = {a.highPass.b0, b.highPass.b0};
-        const Lanes2 hpB1 = {a.highPass.b1, b.highPass.b1};
-        const Lanes2 hpPole = {a.highPass.p, b.highPass.p};
-        const Lanes2 guard = {kDenormalGuard, kDenormalGuard};
-        Lanes2 hpX1 = {a.highPass.x1, b.highPass.x1};
-        Lanes2 hpY1 = {a.highPass.y1, b.highPass.y1};
-        Lanes2 fed = {a.loopOut, b.loopOut};
-        PairLowpass decimators(a.decimator, b.decimator);
-        for (int k = 0; k < n; ++k) {
-            Lanes2 v = (Lanes2{ioA[k], ioB[k]} - feedback * fed) * gain;
-            // ChirpHP::filter(), lane by lane.
-            Lanes2 out = hpB0 * v - hpB1 * hpX1 + hpPole * hpY1;
-            hpX1 = v;
-            out -= guard;
-            out += guard;
-            hpY1 = out;
-            v = decimators.filter(out);
-            if (((a.phaseCount + k) & a.phaseMask) == 0)
-                decA[countA++] = v[0];
-            if (((b.phaseCount + k) & b.phaseMask) == 0)
-                decB[countB++] = v[1];
-            fed = Lanes2{loopA[k], loopB[k]};
-        }
-        a.highPass.x1 = hpX1[0];
-        b.highPass.x1 = hpX1[1];
-        a.highPass.y1 = hpY1[0];
-        b.highPass.y1 = hpY1[1];
-    }
+        out[k] = loopStep(k);
+}
 
-    // The cascades; stage pairs that both lines have run in the two lanes.
+void ChirpLowDS::cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS& b, double* decB,
+                             int countB) noexcept
+{
+    // Stage pairs that both lines have run in the two lanes.
     int first = 0;
     if (countA == countB && countA > 0) {
         const int common = std::min(a.stages, b.stages);
@@ -488,26 +378,11 @@ void ChirpLowDS::runBlockPair(ChirpLowDS& a, double* ioA, ChirpLowDS& b, double*
         b.cascadeBlock(decB, countB, first);
         b.pingPong = (b.pingPong + countB) & 1;
     }
+}
 
-    // Interpolators (on the cascade output where a decimated sample was
-    // taken, zeros between) in the two lanes, and the ring writes.
-    {
-        PairLowpass interpolators(a.interpolator, b.interpolator);
-        int nextA = 0, nextB = 0;
-        for (int k = 0; k < n; ++k) {
-            const double inA = ((a.phaseCount + k) & a.phaseMask) == 0 ? decA[nextA++] : 0.0;
-            const double inB = ((b.phaseCount + k) & b.phaseMask) == 0 ? decB[nextB++] : 0.0;
-            const Lanes2 out = interpolators.filter(Lanes2{inA, inB});
-            a.delayRing[(a.delayIndex + k) & kRingMask] = out[0];
-            b.delayRing[(b.delayIndex + k) & kRingMask] = out[1];
-            ioA[k] = out[0];
-            ioB[k] = out[1];
-        }
-    }
-    for (ChirpLowDS* line : {&a, &b})
-        line->delayIndex = (line->delayIndex + n) & kRingMask;
-    for (ChirpLowDS* line : {&a, &b})
-        line->phaseCount = (line->phaseCount + n) & line->phaseMask;
-    a.loopOut = loopA[n - 1];
-    b.loopOut = loopB[n - 1];
+void ChirpLowDS::endBlock(int n, double lastLoopOut) noexcept
+{
+    delayIndex = (delayIndex + n) & kRingMask;
+    phaseCount = (phaseCount + n) & phaseMask;
+    loopOut = lastLoopOut;
 }

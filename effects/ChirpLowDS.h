@@ -57,14 +57,23 @@ public:
     // earlier blocks only. 0 when the loop is too short for blocks to pay.
     static constexpr int kMaxBlock = 256;
     int blockLimit() const noexcept;
-    // `n` full-rate samples (1..the smaller blockLimit()) through each of two
-    // independent lines in place, with exactly the results of n calls of
-    // runPair(). The loop output of the whole block is known first (it
-    // depends on earlier blocks only), so the decimated samples are all known
-    // before the cascades run; the cascades then step several stages side by
-    // side across them, the two lines in the two lanes of a vector where their
-    // stages pair up, each stage with its own arithmetic in its own order.
-    static void runBlockPair(ChirpLowDS& a, double* ioA, ChirpLowDS& b, double* ioB, int n) noexcept;
+
+    // The parts of a block of n full-rate samples (n <= blockLimit()), for
+    // the spring's block path, which gives exactly the results of n calls
+    // of run(): with the decimation phase masked (phaseCount &= phaseMask),
+    // readLoop() answers the loop output of every sample of the block (it
+    // depends on earlier blocks only) and makes the echo writes; the input
+    // is then fed back, high-passed and decimated; cascadePair() runs two
+    // lines' cascades over their decimated values of the block, or of
+    // successive parts of it, both lines in the two lanes of a vector where
+    // their stages pair up, each stage with its own arithmetic in its own
+    // order; after interpolation, writeLoop() stores the k-th output in the
+    // ring, and endBlock() advances the line by n samples.
+    void readLoop(double* out, int n) noexcept;
+    static void cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS& b, double* decB,
+                            int countB) noexcept;
+    void writeLoop(int k, double v) noexcept { delayRing[(delayIndex + k) & kRingMask] = v; }
+    void endBlock(int n, double lastLoopOut) noexcept;
 
     // Each setter stores its value, recomputes the loop taps and clears the
     // delay ring.
@@ -108,10 +117,9 @@ public:
 
 private:
     void updateTaps();
-    // The parts of runBlockPair(): the delay loop's step for the k-th
-    // sample of a block (without the block's own ring writes), answering the
-    // loop output; the cascade from stage pair `first` on across `count`
-    // decimated values.
+    // The parts of a block: the delay loop's step for the k-th sample
+    // (without the block's own ring writes), answering the loop output; the
+    // cascade from stage pair `first` on across `count` decimated values.
     double loopStep(int k) noexcept;
     void cascadeBlock(double* decimated, int count, int first) noexcept;
 

@@ -121,6 +121,7 @@ void Spring::processBlock(double* samples, int n) noexcept
     const double level = amount_;
     double u1[ChirpLowDS::kMaxBlock];
     double u2[ChirpLowDS::kMaxBlock];
+    double wet[ChirpLowDS::kMaxBlock];
     for (int start = 0; start < n; start += limit) {
         double* dry = samples + start;
         const int count = std::min(limit, n - start);
@@ -131,12 +132,8 @@ void Spring::processBlock(double* samples, int n) noexcept
             u2[k] = double(kInputGain2) * inputRing_[(i - preDelay2_) & kRingMask];
         }
         inputIndex_ = (inputIndex_ + count) & kRingMask;
-        ChirpLowDS::runBlockPair(line1_, u1, line2_, u2, count);
-        for (int k = 0; k < count; ++k) {
-            double wet = (u1[k] + u2[k]) * 0.5;
-            wet = eq_.filter(wet);
-            wet = outputFilter_.filter(wet);
-            dry[k] = level * wet + dry[k];
-        }
+        pipeline_.run(line1_, u1, line2_, u2, eq_, outputFilter_, wet, count);
+        for (int k = 0; k < count; ++k)
+            dry[k] = level * wet[k] + dry[k];
     }
 }

@@ -5,6 +5,7 @@
 #include "effects/ChirpEq.h"
 #include "effects/ChirpLowDS.h"
 #include "effects/SpringLowpassFilter.h"
+#include "effects/SpringPipeline.h"
 
 // Spring reverberation tank modelled by dispersion: two parallel dispersion
 // lines (one per spring) fed from pre-delayed copies of the input, averaged,
@@ -84,4 +85,5 @@ private:
     int inputIndex_ = 0;                 // write position, kept in 0..kRingMask
     ChirpEq eq_;                         // stretched resonator on the averaged lines
     SpringLowpassFilter outputFilter_;   // 5 kHz output smoothing
+    SpringPipeline pipeline_;            // the block path's workspace; audio thread
 };
