@@ -257,10 +257,61 @@ inline double ChirpLowDS::loopStep(int k) noexcept
 
 namespace {
 
-// Stages [first, first + G) of the cascade across `count` decimated values:
-// the value of sample m leaves stage g while sample m + 1 enters it, so G
-// chains run side by side. Every stage does allpassPair() on its samples in
-// order, as the per-sample cascade does.
+// allpassPair() on a value whose stage state is held in xp, yp (flushed),
+// lane by lane for vectors.
+template <typename V>
+inline V stagePair(V s, V ac, V& xp, V& yp, V guard) noexcept
+{
+    const V xs = s - ac * xp;
+    const V ys = ac * (xs - yp) + xp;
+    s = ac * ys + yp;
+    V xf = xs - guard; // flushDenormal()
+    xf = xf + guard;
+    V yf = ys - guard;
+    yf = yf + guard;
+    xp = xf;
+    yp = yf;
+    return s;
+}
+
+// G stage pairs across `count` values as a diagonal wavefront: at step t
+// stage g takes sample t - g, which stage g - 1 finished at step t - 1, so
+// the stages of a step do not wait on each other and run side by side. Each
+// stage still does allpassPair() on its samples in their order. load(m)
+// gives sample m, store(m, v) takes its result.
+template <int G, typename V, typename Load, typename Store>
+inline void diagonal(int count, V ac, V* xp, V* yp, V guard, Load load, Store store) noexcept
+{
+    V waiting[G]; // waiting[g]: the value stage g takes next
+    const auto partialStep = [&](int t) {
+        const int lowest = std::max(0, t - count + 1);
+        const int highest = std::min(G - 1, t);
+        for (int g = highest; g >= lowest; --g) {
+            const V out = stagePair(g == 0 ? load(t) : waiting[g], ac, xp[g], yp[g], guard);
+            if (g == G - 1)
+                store(t - g, out);
+            else
+                waiting[g + 1] = out;
+        }
+    };
+    int t = 0;
+    for (; t < G - 1; ++t) // filling
+        partialStep(t);
+    for (; t < count; ++t) { // every stage busy
+        for (int g = G - 1; g >= 0; --g) {
+            const V out = stagePair(g == 0 ? load(t) : waiting[g], ac, xp[g], yp[g], guard);
+            if (g == G - 1)
+                store(t - g, out);
+            else
+                waiting[g + 1] = out;
+        }
+    }
+    for (; t < count + G - 1; ++t) // draining
+        partialStep(t);
+}
+
+// Stages [first, first + G) of the cascade across `count` decimated values
+// (count >= 1).
 template <int G>
 void cascadeGroup(double* v, int count, double ac, double* x, double* y, int cur0) noexcept
 {
@@ -270,17 +321,8 @@ void cascadeGroup(double* v, int count, double ac, double* x, double* y, int cur
         xp[g] = x[2 * g + prev];
         yp[g] = y[2 * g + prev];
     }
-    for (int m = 0; m < count; ++m) {
-        double s = v[m];
-        for (int g = 0; g < G; ++g) {
-            const double xs = s - ac * xp[g];
-            const double ys = ac * (xs - yp[g]) + xp[g];
-            s = ac * ys + yp[g];
-            xp[g] = flushDenormal(xs);
-            yp[g] = flushDenormal(ys);
-        }
-        v[m] = s;
-    }
+    diagonal<G>(count, ac, xp, yp, kDenormalGuard, [v](int m) { return v[m]; },
+                [v](int m, double out) { v[m] = out; });
     // The latest state goes into the slot that count steps of the per-sample
     // cascade write last, the one its next step reads; the other slot is
     // written before it is read again.
@@ -297,7 +339,7 @@ void ChirpLowDS::cascadeBlock(double* decimated, int count, int first) noexcept
 {
     const double ac = allpassCoeff;
     const int cur = pingPong & 1;
-    constexpr int kGroup = 5;
+    constexpr int kGroup = 4;
     int s = first;
     for (; s + kGroup <= stages; s += kGroup)
         cascadeGroup<kGroup>(decimated, count, ac, allpassX + 2 * s, allpassY + 2 * s, cur);
@@ -313,28 +355,16 @@ template <int G>
 void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, double* ya, int curA, double* xb,
                       double* yb, int curB) noexcept
 {
-    const Lanes2 guard = {kDenormalGuard, kDenormalGuard};
     Lanes2 xp[G], yp[G];
     for (int g = 0; g < G; ++g) {
         xp[g] = Lanes2{xa[2 * g + 1 - curA], xb[2 * g + 1 - curB]};
         yp[g] = Lanes2{ya[2 * g + 1 - curA], yb[2 * g + 1 - curB]};
     }
-    for (int m = 0; m < count; ++m) {
-        Lanes2 s = {va[m], vb[m]};
-        for (int g = 0; g < G; ++g) {
-            const Lanes2 xs = s - ac * xp[g];
-            const Lanes2 ys = ac * (xs - yp[g]) + xp[g];
-            s = ac * ys + yp[g];
-            Lanes2 xf = xs - guard; // flushDenormal, lane by lane
-            xf = xf + guard;
-            Lanes2 yf = ys - guard;
-            yf = yf + guard;
-            xp[g] = xf;
-            yp[g] = yf;
-        }
-        va[m] = s[0];
-        vb[m] = s[1];
-    }
+    diagonal<G>(count, ac, xp, yp, splat(kDenormalGuard), [va, vb](int m) { return Lanes2{va[m], vb[m]}; },
+                [va, vb](int m, Lanes2 out) {
+                    va[m] = out[0];
+                    vb[m] = out[1];
+                });
     const int lastA = (curA + count - 1) & 1;
     const int lastB = (curB + count - 1) & 1;
     for (int g = 0; g < G; ++g) {
@@ -362,7 +392,7 @@ void ChirpLowDS::cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS
         const int common = std::min(a.stages, b.stages);
         const Lanes2 ac = {a.allpassCoeff, b.allpassCoeff};
         const int curA = a.pingPong & 1, curB = b.pingPong & 1;
-        constexpr int kGroup = 5;
+        constexpr int kGroup = 4;
         for (; first + kGroup <= common; first += kGroup)
             cascadeGroupPair<kGroup>(decA, decB, countA, ac, a.allpassX + 2 * first, a.allpassY + 2 * first, curA,
                                      b.allpassX + 2 * first, b.allpassY + 2 * first, curB);
