@@ -377,10 +377,14 @@ void cascadeGroupPair(double* va, double* vb, int count, Lanes2 ac, double* xa, 
 
 } // namespace
 
-void ChirpLowDS::readLoop(double* out, int n) noexcept
+void ChirpLowDS::readLoopPair(ChirpLowDS& a, double* outA, ChirpLowDS& b, double* outB, int n) noexcept
 {
-    for (int k = 0; k < n; ++k)
-        out[k] = loopStep(k);
+    // The two lines in one loop: each waits on its ring and its noise
+    // smoothing, and the processor overlaps the two.
+    for (int k = 0; k < n; ++k) {
+        outA[k] = a.loopStep(k);
+        outB[k] = b.loopStep(k);
+    }
 }
 
 void ChirpLowDS::cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS& b, double* decB,

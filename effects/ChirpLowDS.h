@@ -61,15 +61,15 @@ public:
     // The parts of a block of n full-rate samples (n <= blockLimit()), for
     // the spring's block path, which gives exactly the results of n calls
     // of run(): with the decimation phase masked (phaseCount &= phaseMask),
-    // readLoop() answers the loop output of every sample of the block (it
-    // depends on earlier blocks only) and makes the echo writes; the input
+    // readLoopPair() answers two lines' loop outputs for every sample of the
+    // block (they depend on earlier blocks only) and makes the echo writes; the input
     // is then fed back, high-passed and decimated; cascadePair() runs two
     // lines' cascades over their decimated values of the block, or of
     // successive parts of it, both lines in the two lanes of a vector where
     // their stages pair up, each stage with its own arithmetic in its own
     // order; after interpolation, writeLoop() stores the k-th output in the
     // ring, and endBlock() advances the line by n samples.
-    void readLoop(double* out, int n) noexcept;
+    static void readLoopPair(ChirpLowDS& a, double* outA, ChirpLowDS& b, double* outB, int n) noexcept;
     static void cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS& b, double* decB,
                             int countB) noexcept;
     void writeLoop(int k, double v) noexcept { delayRing[(delayIndex + k) & kRingMask] = v; }

@@ -143,8 +143,7 @@ void SpringPipeline::run(ChirpLowDS& a, double* ioA, ChirpLowDS& b, double* ioB,
     // of both lines in the two lanes, into the decimators' inputs.
     a.phaseCount &= a.phaseMask;
     b.phaseCount &= b.phaseMask;
-    a.readLoop(loopA_, n);
-    b.readLoop(loopB_, n);
+    ChirpLowDS::readLoopPair(a, loopA_, b, loopB_, n);
     {
         const Lanes2 feedback = {a.feedback, b.feedback};
         const Lanes2 gain = {double(a.decimation), double(b.decimation)};
