@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -51,6 +52,26 @@ void BM_Spring(benchmark::State& state)
     reportPerSample(state);
 }
 BENCHMARK(BM_Spring)->Arg(44100)->Arg(96000);
+
+// The block path as the signal chain drives it: 256-sample chunks in place.
+void BM_SpringBlock(benchmark::State& state)
+{
+    auto spring = std::make_unique<Spring>();
+    spring->setSampleRate(float(state.range(0)));
+    spring->setEnabled(true);
+    spring->setAmount(0.6f);
+    const std::vector<double> x = testSignal();
+    std::vector<double> buffer(x.size());
+    constexpr int kChunk = 256;
+    for (auto _ : state) {
+        buffer = x;
+        for (std::size_t start = 0; start < buffer.size(); start += kChunk)
+            spring->processBlock(buffer.data() + start, int(std::min<std::size_t>(kChunk, buffer.size() - start)));
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    reportPerSample(state);
+}
+BENCHMARK(BM_SpringBlock)->Arg(44100)->Arg(96000);
 
 void BM_LimiterMono(benchmark::State& state)
 {
