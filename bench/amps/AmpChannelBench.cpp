@@ -48,6 +48,27 @@ void channelProcess(benchmark::State& state)
         benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// The same through processBlock(), the whole input as one block, as the
+// signal chain runs the channel without "High Res.".
+template <typename Channel>
+void channelBlock(benchmark::State& state)
+{
+    const float rate = float(state.range(0));
+    Channel channel;
+    channel.setSampleRate(rate);
+    channel.setEnabled(true);
+    const std::vector<double> input = guitarLikeInput(rate);
+    std::vector<double> buffer(input.size());
+    for (auto _ : state) {
+        buffer = input;
+        channel.processBlock(buffer.data(), int(buffer.size()));
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kBlock);
+    state.counters["per_sample"] =
+        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void chebyFilterProcess(benchmark::State& state)
 {
     ChebyFilter filter;
@@ -75,4 +96,10 @@ BENCHMARK(channelProcess<BKVGAmpClean>)->Arg(44100)->Arg(88200);
 BENCHMARK(channelProcess<BKVGAmpLead>)->Arg(44100)->Arg(88200);
 BENCHMARK(channelProcess<JCAmpClean>)->Arg(44100)->Arg(88200);
 BENCHMARK(channelProcess<JCAmpLead>)->Arg(44100)->Arg(88200);
+BENCHMARK(channelBlock<MVAmpClean>)->Arg(44100);
+BENCHMARK(channelBlock<MVAmpLead>)->Arg(44100);
+BENCHMARK(channelBlock<BKVGAmpClean>)->Arg(44100);
+BENCHMARK(channelBlock<BKVGAmpLead>)->Arg(44100);
+BENCHMARK(channelBlock<JCAmpClean>)->Arg(44100);
+BENCHMARK(channelBlock<JCAmpLead>)->Arg(44100);
 BENCHMARK(chebyFilterProcess);
