@@ -218,15 +218,24 @@ bool renderToFile(PluginInstance& plugin, AudioFileReader& input, double sampleR
     const StreamOutput toFile = [&](const std::vector<std::vector<double>>& block, std::size_t frames) {
         if (interleaved.size() < frames * outWidth)
             interleaved.resize(frames * outWidth);
-        for (std::size_t c = 0; c < outWidth; ++c)
+        // Local running values: the captured ones could alias the samples
+        // written here, which would make every sample wait on the last.
+        double blockPeak = peak;
+        std::size_t blockNonFinite = 0;
+        double* const out = interleaved.data();
+        for (std::size_t c = 0; c < outWidth; ++c) {
+            const double* const channel = block[c].data();
             for (std::size_t f = 0; f < frames; ++f) {
-                const double x = block[c][f];
+                const double x = channel[f];
                 if (std::isfinite(x))
-                    peak = std::max(peak, std::fabs(x));
+                    blockPeak = std::max(blockPeak, std::fabs(x));
                 else
-                    ++nonFinite;
-                interleaved[f * outWidth + c] = x;
+                    ++blockNonFinite;
+                out[f * outWidth + c] = x;
             }
+        }
+        peak = blockPeak;
+        nonFinite += blockNonFinite;
         if (spooled) {
             if (!spool.append(interleaved.data(), frames)) {
                 error = "cannot write the render's temporary file (is the disk full?)";
