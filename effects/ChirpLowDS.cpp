@@ -168,9 +168,10 @@ double ChirpLowDS::finish(double v) noexcept
 
     // Interpolated read between loopDelay and loopDelay + 2 modDepth back.
     const double d = modDepth * t + double(loopDelay + modDepth);
-    const double whole = std::floor(d);
-    const double frac = d - whole;
-    const int back = int(whole);
+    // d >= loopDelay >= 1: truncation is the floor, without the rounding
+    // mode dance a floor takes on processors without SSE4.1.
+    const int back = int(d);
+    const double frac = d - double(back);
     const double newer = delayRing[(j - back) & kRingMask];
     const double older = delayRing[(j - back - 1) & kRingMask];
     loopOut = newer + (older - newer) * frac;
@@ -247,9 +248,10 @@ inline double ChirpLowDS::loopStep(int k) noexcept
     const double t = std::clamp(noiseState, -1.0, 1.0);
 
     const double d = modDepth * t + double(loopDelay + modDepth);
-    const double whole = std::floor(d);
-    const double frac = d - whole;
-    const int back = int(whole);
+    // d >= loopDelay >= 1: truncation is the floor, without the rounding
+    // mode dance a floor takes on processors without SSE4.1.
+    const int back = int(d);
+    const double frac = d - double(back);
     const double newer = delayRing[(j - back) & kRingMask];
     const double older = delayRing[(j - back - 1) & kRingMask];
     return newer + (older - newer) * frac;
