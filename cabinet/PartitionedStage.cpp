@@ -15,24 +15,9 @@ constexpr int readOffset(int age) { return age * (age + 1) / 2; }
 static_assert(writeOffset(0) == 0 && writeOffset(6) == 27);
 static_assert(readOffset(6) == 21);
 
-// P = X·H, bin by bin, on packed half spectra of length n.
-void multiplySpectra(const double* __restrict__ x, const double* __restrict__ h, double* __restrict__ p, int n) noexcept
-{
-    const int m = n / 2;
-    for (int k = 0; k < m; ++k) {
-        const double xr = x[k], xi = x[m + k];
-        const double hr = h[k], hi = h[m + k];
-        p[k] = xr * hr - xi * hi;
-        p[m + k] = xr * hi + xi * hr;
-    }
-    // Bins 0 and N/2 are real and share slot pairs 0 and N/2.
-    p[0] = x[0] * h[0];
-    p[m] = x[m] * h[m];
-}
-
 } // namespace
 
-PartitionedStage::PartitionedStage(int blockLength)
+PartitionedStage::PartitionedStage(int blockLength, const ConvolverKernels* kernels)
     : blockLength_(blockLength)
     , transformLength_(2 * blockLength)
     , inputBlock_(std::size_t(2 * blockLength), 0.0)
@@ -46,6 +31,7 @@ PartitionedStage::PartitionedStage(int blockLength)
     , partition_(std::size_t(2 * blockLength), 0.0)
     , audioTransform_(2 * blockLength)
     , prepTransform_(2 * blockLength)
+    , kernels_(kernels != nullptr ? kernels : &ConvolverKernels::best())
     , fillCount_(0)
     , readPos_(0)
     , blockIndex_(0)
@@ -69,6 +55,33 @@ void PartitionedStage::prepare(const double* response, double* spectra) noexcept
     }
 }
 
+void PartitionedStage::addBlock(const double* input, double* output, int n) noexcept
+{
+    const int b = blockLength_;
+    int i = 0;
+    while (i < n) {
+        if (readPos_ >= transformLength_)
+            readPos_ = 0;
+        if (fillCount_ >= b)
+            transformBlock();
+        // readPos_ runs in step with fillCount_ (equal modulo b), so the run
+        // up to the next block transform never passes the end of the ring.
+        const int run = std::min(n - i, b - fillCount_);
+        std::copy_n(input + i, run, inputBlock_.data() + fillCount_);
+        fillCount_ += run;
+        // The owed steps that process() would have done on these samples;
+        // none of them reads the input block or the output ring.
+        while (pendingStep_ < kPendingSteps && fillCount_ >= (pendingStep_ + 1) * stepSpacing_)
+            runPendingStep();
+        const double* ring = outputRing_.data() + readPos_;
+        double* __restrict__ out = output + i;
+        for (int j = 0; j < run; ++j)
+            out[j] += ring[j];
+        readPos_ += run;
+        i += run;
+    }
+}
+
 void PartitionedStage::transformBlock() noexcept
 {
     // With blocks shorter than the number of steps some may still be owed.
@@ -85,7 +98,7 @@ void PartitionedStage::transformBlock() noexcept
     double* ring = productRing_.data();
     static_assert(writeOffset(0) == readOffset(0));
     double* const due0 = ring + std::size_t(blockIndex_) * std::size_t(n);
-    multiplySpectra(spectrum_.data(), partitionSpectra_, due0, n);
+    kernels_->multiplySpectra(spectrum_.data(), partitionSpectra_, due0, n);
 
     // The seven products due now: this block's with partition 0, the
     // previous block's with partition 1, and so on; the sums of the last
@@ -136,8 +149,8 @@ void PartitionedStage::runPendingStep() noexcept
         // This block's spectrum with partition p, into the slot read p blocks later.
         const int p = step + 1;
         const int slot = (pendingBlock_ + writeOffset(p)) & mask;
-        multiplySpectra(spectrum_.data(), partitionSpectra_ + std::size_t(p) * std::size_t(n),
-                        ring + std::size_t(slot) * std::size_t(n), n);
+        kernels_->multiplySpectra(spectrum_.data(), partitionSpectra_ + std::size_t(p) * std::size_t(n),
+                                  ring + std::size_t(slot) * std::size_t(n), n);
         return;
     }
     // Partial sums of the next block's due products of ages 2..6; those

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cabinet/ConvolverKernels.h"
 #include "cabinet/FFTReal.h"
 
 #include <vector>
@@ -27,6 +28,11 @@
 // transform each way and a three-term sum instead of everything; the
 // arithmetic and its order are the same.
 //
+// addBlock() feeds a run of samples at once: between two block transforms
+// it copies the input into the block and the output out of the ring in one
+// go, and does the owed steps that have come due, so a run gives exactly the
+// output of process() on each of its samples.
+//
 // Threads: prepare() runs on the loading thread (one at a time) and only
 // touches the loading side's scratch and the spectra it is given; the other
 // operations run on the audio thread. The partition spectra the audio side
@@ -36,8 +42,9 @@ public:
     static constexpr int kPartitions = 7; // uniform partitions per stage
     static constexpr int kRingSlots = 32; // product ring size (a power of two)
 
-    // blockLength: b, a power of two. Allocates everything.
-    explicit PartitionedStage(int blockLength);
+    // blockLength: b, a power of two. kernels: the copy of the inner loops
+    // (null: the widest one the processor runs). Allocates everything.
+    explicit PartitionedStage(int blockLength, const ConvolverKernels* kernels = nullptr);
     PartitionedStage(const PartitionedStage&) = delete;
     PartitionedStage& operator=(const PartitionedStage&) = delete;
 
@@ -83,6 +90,10 @@ public:
         return outputRing_[std::size_t(readPos_++)];
     }
 
+    // Audio side: feeds input[0..n-1] and adds the stage's n output samples
+    // to output[0..n-1] (output[i] += stage output i). The two may not overlap.
+    void addBlock(const double* input, double* output, int n) noexcept;
+
     // Zeroes every buffer (input block, spectrum, output ring, accumulator,
     // product ring, partial sums, loading scratch) and drops owed work; the
     // counters keep their values. Only while neither side is running.
@@ -112,6 +123,7 @@ private:
     std::vector<double> partition_;     // loading: N, one zero-padded partition before its transform
     FFTReal audioTransform_;            // audio: forward and inverse of the per-sample path
     FFTReal prepTransform_;             // loading: partition transforms, so loading never touches audio scratch
+    const ConvolverKernels* kernels_;   // the spectrum product loop in use
     int fillCount_;                     // audio: samples in inputBlock_, 0..b
     int readPos_;                       // audio: read position in outputRing_, 0..N
     int blockIndex_;                    // audio: blocks processed; its low five bits pick the ring slot

@@ -1,0 +1,23 @@
+#include "cabinet/ConvolverKernels.h"
+
+namespace {
+#include "cabinet/ConvolverKernels.inl"
+
+#if defined(CONV_HAVE_VECTORS)
+using BaselineConvLanes = ConvLanes2;
+#else
+using BaselineConvLanes = ConvLanes1;
+#endif
+} // namespace
+
+// Two doubles per vector where the compiler has vector extensions (SSE2 is
+// part of every x86-64 processor), one otherwise.
+const ConvolverKernels kBaselineConvolverKernels =
+    makeConvolverKernels<BaselineConvLanes>(BaselineConvLanes::width == 2 ? "baseline, 2 lanes" : "plain, 1 lane");
+
+const ConvolverKernels kPlainConvolverKernels = makeConvolverKernels<ConvLanes1>("plain, 1 lane");
+
+const ConvolverKernels& ConvolverKernels::best() noexcept
+{
+    return kBaselineConvolverKernels;
+}
