@@ -19,5 +19,16 @@ const ConvolverKernels kPlainConvolverKernels = makeConvolverKernels<ConvLanes1>
 
 const ConvolverKernels& ConvolverKernels::best() noexcept
 {
-    return kBaselineConvolverKernels;
+    // Decided once, on first use (thread-safe static).
+    static const ConvolverKernels& chosen = []() noexcept -> const ConvolverKernels& {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        if (kAvx2ConvolverKernels != nullptr) {
+            __builtin_cpu_init();
+            if (__builtin_cpu_supports("avx2"))
+                return *kAvx2ConvolverKernels;
+        }
+#endif
+        return kBaselineConvolverKernels;
+    }();
+    return chosen;
 }

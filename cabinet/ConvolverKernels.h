@@ -33,3 +33,6 @@ extern const ConvolverKernels kBaselineConvolverKernels;
 // The same loops on plain doubles, one value at a time, kept in every build
 // so that tests can hold the others against it.
 extern const ConvolverKernels kPlainConvolverKernels;
+// The loops built for AVX2, or null when the build has no such copy. Use only
+// on processors that report AVX2.
+extern const ConvolverKernels* const kAvx2ConvolverKernels;
