@@ -1,5 +1,8 @@
 #include "cabinet/ConvolverKernels.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace {
 #include "cabinet/ConvolverKernels.inl"
 

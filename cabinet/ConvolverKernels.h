@@ -22,6 +22,11 @@ struct ConvolverKernels {
     // P[k] = X[k]·H[k] - X[m+k]·H[m+k] and P[m+k] = X[k]·H[m+k] + X[m+k]·H[k],
     // and the two real bins P[0] = X[0]·H[0], P[m] = X[m]·H[m].
     void (*multiplySpectra)(const double* x, const double* h, double* p, int n) noexcept;
+    // The seven products due in a block of a partitioned stage, summed:
+    // acc = ((d0 + d1) + (d2 + d3)) + ((d4 + d5) + d6), with d_j the product
+    // (as multiplySpectra forms it) of spectrum x[j] and partition spectrum
+    // h + j·n, bin by bin. acc overlaps none of the inputs.
+    void (*sumProducts)(const double* const* x, const double* h, double* acc, int n) noexcept;
     const char* name; // instruction set the loops were built for, for test and benchmark labels
 
     // The widest copy this processor runs.

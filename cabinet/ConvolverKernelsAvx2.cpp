@@ -4,6 +4,9 @@
 // checked that the processor supports it: the table is constant data.
 #include "cabinet/ConvolverKernels.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #if defined(__AVX2__)
 namespace {
 #include "cabinet/ConvolverKernels.inl"

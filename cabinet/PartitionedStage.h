@@ -28,6 +28,19 @@
 // transform each way and a three-term sum instead of everything; the
 // arithmetic and its order are the same.
 //
+// Long runs of input (addBlock() with at least b/4 samples) take the other
+// way: the stage keeps the spectra of its last eight blocks, so the seven
+// products due in a block can be formed from them when it is due and summed
+// in one pass, without the product ring. Each product is the same whether it
+// went through the ring or not, with one exception that the stage takes
+// care of: a product made through the ring used the partition set installed
+// when its input block was transformed. install() therefore first writes
+// into the ring the products still due of recent blocks that did not go
+// through it, with the old set, and marks those blocks as held in the ring.
+// A block transform forms each due product of a block held in the ring from
+// the ring, of any other from the spectra. So the two ways mix freely and
+// the output is the same bit for bit.
+//
 // addBlock() feeds a run of samples at once: between two block transforms
 // it copies the input into the block and the output out of the ring in one
 // go, and does the owed steps that have come due, so a run gives exactly the
@@ -61,11 +74,7 @@ public:
     // (spectraSize() doubles that stay unchanged while installed). Work still
     // owed with the set installed before is done first, so that set is not
     // read after this returns.
-    void install(const double* spectra) noexcept
-    {
-        finishPending();
-        partitionSpectra_ = spectra;
-    }
+    void install(const double* spectra) noexcept;
 
     // Audio side: does at once whatever spread-out work of the last block is
     // still owed (it reads the partition spectra installed at that block,
@@ -82,7 +91,7 @@ public:
         if (readPos_ >= transformLength_)
             readPos_ = 0;
         if (fillCount_ >= blockLength_)
-            transformBlock();
+            transformBlock(true);
         inputBlock_[std::size_t(fillCount_)] = x;
         ++fillCount_;
         if (pendingStep_ < kPendingSteps && fillCount_ >= (pendingStep_ + 1) * stepSpacing_)
@@ -105,15 +114,29 @@ private:
     // ((d4 + d5) + d6) of the next block.
     static constexpr int kPendingSteps = 8;
 
-    // The work done on the sample at which the input block is full.
-    void transformBlock() noexcept;
+    // Spectra of past blocks kept (a power of two, more than kPartitions).
+    static constexpr int kHistory = 8;
+
+    // The work done on the sample at which the input block is full. spread:
+    // the products of this block with partitions 1..6 and the partial sums
+    // of the next block go to the owed steps (per-sample path); otherwise
+    // they are formed when due.
+    void transformBlock(bool spread) noexcept;
     // The next owed step.
     void runPendingStep() noexcept;
-
+    // The spectrum of block `block` (ring position, 0..31).
+    double* spectrumOf(int block) noexcept
+    {
+        return spectra_.data() + std::size_t(block & (kHistory - 1)) * std::size_t(transformLength_);
+    }
+    // The product of block `block`'s spectrum with partition p: its ring slot
+    // when the block is held in the ring, otherwise formed now into `scratch`.
+    const double* product(int block, int partition, double* scratch) noexcept;
     int blockLength_;                   // b, samples per input block and per partition
     int transformLength_;               // N = 2·b
     std::vector<double> inputBlock_;    // audio: N, the block being filled (first b) and zeros; also the inverse result
-    std::vector<double> spectrum_;      // audio: N, packed transform of the last full block
+    std::vector<double> spectra_;       // audio: 8 × N, packed transforms of the last eight blocks (by ring position mod 8)
+    std::vector<double> scratch_;       // audio: 7 × N, products formed when due
     std::vector<double> outputRing_;    // audio: N, output samples read one per call
     std::vector<double> accumulator_;   // audio: N, the products due in this block, summed
     std::vector<double> productRing_;   // audio: 32 slots × N, products waiting for their block
@@ -130,4 +153,6 @@ private:
     int pendingBlock_;                  // audio: ring position (0..31) of the block whose work is owed
     int pendingStep_;                   // audio: next owed step, kPendingSteps when none
     int stepSpacing_;                   // samples between owed steps: b / 8, at least 1
+    bool inRing_[kHistory];             // audio: by ring position mod 8, the block's products with partitions 1..6 are in the ring
+    bool partialsReady_;                // audio: pairSum_ and tailSum_ hold the partial sums of the next block
 };

@@ -91,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(HeadsAndPatterns, ConvolverBlocks,
 
 // Reference: sample by sample with the plain loops (one value at a time).
 // Every copy of the loops, through the block path, must give the same bits,
-// with the response replaced between two calls a third of the way in.
+// with the response replaced between two calls a third of the way in and
+// once more while the products of the first change are still due.
 TEST_P(ConvolverBlocks, BlockPathEqualsPerSamplePath)
 {
     const int head = std::get<0>(GetParam());
@@ -99,11 +100,13 @@ TEST_P(ConvolverBlocks, BlockPathEqualsPerSamplePath)
     const std::size_t length = std::size_t(64 * head);
     const Signal first = noise(length, 31, 3.0 / double(length));
     const Signal second = noise(length, 32, 5.0 / double(length));
+    const Signal third = noise(length, 34, 2.0 / double(length));
     // Noise, then silence long enough for the tails to play out.
     Signal input = noise(3 * length + 300, 33, 0.0);
     input.resize(input.size() + length + 200, 0.0);
     const std::vector<std::size_t> starts = callStarts(pattern, input.size());
     const std::size_t change = boundaryFrom(starts, input.size() / 3);
+    const std::size_t again = boundaryFrom(starts, change + std::size_t(11 * head));
 
     Convolver reference(head, &kPlainConvolverKernels);
     reference.clear();
@@ -112,6 +115,8 @@ TEST_P(ConvolverBlocks, BlockPathEqualsPerSamplePath)
     for (std::size_t n = 0; n < input.size(); ++n) {
         if (n == change)
             reference.loadResponse(second.data());
+        if (n == again)
+            reference.loadResponse(third.data());
         expected[n] = reference.processSample(input[n]);
     }
 
@@ -124,6 +129,8 @@ TEST_P(ConvolverBlocks, BlockPathEqualsPerSamplePath)
         for (std::size_t c = 0; c + 1 < starts.size(); ++c) {
             if (starts[c] == change)
                 conv.loadResponse(second.data());
+            if (starts[c] == again)
+                conv.loadResponse(third.data());
             conv.processBlock(buffer.data() + starts[c], int(starts[c + 1] - starts[c]));
         }
         EXPECT_EQ(firstDifference(expected, buffer), -1);

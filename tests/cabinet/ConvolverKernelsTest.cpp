@@ -91,3 +91,36 @@ TEST(ConvolverKernels, SpectrumProductsEqualThePlainLoop)
         }
     }
 }
+
+// The seven due products summed in one go against products formed one by one
+// and summed in the stage's order, for lengths with and without a scalar
+// remainder and longer than one run of the loop.
+TEST(ConvolverKernels, SummedProductsEqualProductsSummedInOrder)
+{
+    for (int n : {8, 10, 128, 1024, 2048}) {
+        const std::size_t size = std::size_t(n);
+        std::vector<std::vector<double>> spectra;
+        for (unsigned j = 0; j < 7; ++j)
+            spectra.push_back(noise(size, 10 + j));
+        const std::vector<double> partitions = noise(7 * size, 20);
+        const double* x[7];
+        for (std::size_t j = 0; j < 7; ++j)
+            x[j] = spectra[j].data();
+
+        std::vector<std::vector<double>> d(7, std::vector<double>(size));
+        for (std::size_t j = 0; j < 7; ++j)
+            kPlainConvolverKernels.multiplySpectra(x[j], partitions.data() + j * size, d[j].data(), n);
+        std::vector<double> expected(size);
+        for (std::size_t i = 0; i < size; ++i)
+            expected[i] = ((d[0][i] + d[1][i]) + (d[2][i] + d[3][i])) + ((d[4][i] + d[5][i]) + d[6][i]);
+
+        std::vector<const ConvolverKernels*> copies = vectorCopies();
+        copies.push_back(&kPlainConvolverKernels);
+        for (const ConvolverKernels* kernels : copies) {
+            std::vector<double> acc(size, 99.0);
+            kernels->sumProducts(x, partitions.data(), acc.data(), n);
+            for (std::size_t i = 0; i < size; ++i)
+                ASSERT_TRUE(sameBits(acc[i], expected[i])) << kernels->name << " n=" << n << " value " << i;
+        }
+    }
+}
