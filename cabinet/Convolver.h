@@ -89,11 +89,12 @@ private:
     // Takes up a newly published response, if any.
     void takeUpNewResponse() noexcept
     {
-        // The stages may still owe work with the partitions of the set in
-        // use: it is done before fetch() hands that set back to the loader.
+        // The stages may still need the partitions of the set in use (owed
+        // steps, products due later): that work is done before fetch()
+        // hands the set back to the loader.
         if (sets_.pending()) {
-            stage1_.finishPending();
-            stage2_.finishPending();
+            stage1_.retire();
+            stage2_.retire();
             if (sets_.fetch())
                 install(sets_.current());
         }

@@ -50,9 +50,15 @@ PartitionedStage::PartitionedStage(int blockLength, const ConvolverKernels* kern
 
 void PartitionedStage::install(const double* spectra) noexcept
 {
+    retire();
+    partitionSpectra_ = spectra;
+}
+
+void PartitionedStage::retire() noexcept
+{
     finishPending();
-    if (partitionSpectra_ != nullptr && spectra != partitionSpectra_) {
-        // Products still due of the last six blocks were to be made with the
+    if (partitionSpectra_ != nullptr) {
+        // Products still due of the last six blocks are to be made with the
         // set installed when those blocks were transformed: the blocks that
         // left them to be formed when due get them into the ring now, from
         // the set that is still installed.
@@ -71,7 +77,6 @@ void PartitionedStage::install(const double* spectra) noexcept
             inRing_[block & (kHistory - 1)] = true;
         }
     }
-    partitionSpectra_ = spectra;
 }
 
 const double* PartitionedStage::product(int block, int partition, double* scratch) noexcept

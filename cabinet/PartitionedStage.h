@@ -71,10 +71,17 @@ public:
     void prepare(const double* response, double* spectra) noexcept;
 
     // Audio side: the partition spectra used from the next block transform on
-    // (spectraSize() doubles that stay unchanged while installed). Work still
-    // owed with the set installed before is done first, so that set is not
-    // read after this returns.
+    // (spectraSize() doubles that stay unchanged while installed). Calls
+    // retire() first, so the set installed before is not read after this
+    // returns.
     void install(const double* spectra) noexcept;
+
+    // Audio side: does all the work that still needs the installed set:
+    // owed steps, and the products still due of recent blocks that would be
+    // formed from it when due, which go into the ring. Until the next block
+    // transform the set is then no longer read, so it may be handed back to
+    // its writer before install() replaces it.
+    void retire() noexcept;
 
     // Audio side: does at once whatever spread-out work of the last block is
     // still owed (it reads the partition spectra installed at that block,
