@@ -34,9 +34,10 @@
 // in one pass, without the product ring. Each product is the same whether it
 // went through the ring or not, with one exception that the stage takes
 // care of: a product made through the ring used the partition set installed
-// when its input block was transformed. install() therefore first writes
-// into the ring the products still due of recent blocks that did not go
-// through it, with the old set, and marks those blocks as held in the ring.
+// when its input block was transformed. Before a set is replaced, retire()
+// therefore writes into the ring the products still due of recent blocks
+// that did not go through it, with that set, and marks those blocks as held
+// in the ring.
 // A block transform forms each due product of a block held in the ring from
 // the ring, of any other from the spectra. So the two ways mix freely and
 // the output is the same bit for bit.
@@ -139,6 +140,7 @@ private:
     // The product of block `block`'s spectrum with partition p: its ring slot
     // when the block is held in the ring, otherwise formed now into `scratch`.
     const double* product(int block, int partition, double* scratch) noexcept;
+
     int blockLength_;                   // b, samples per input block and per partition
     int transformLength_;               // N = 2·b
     std::vector<double> inputBlock_;    // audio: N, the block being filled (first b) and zeros; also the inverse result
