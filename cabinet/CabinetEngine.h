@@ -90,6 +90,27 @@ public:
         right = kStereoOutputFactor * pair[1].processSample(right);
     }
 
+    // Audio thread, in place, n samples: the same as process() on each.
+    void processBlock(double* samples, int n) noexcept
+    {
+        Convolver& left = lowRate_ ? smallConvolvers_[0] : largeConvolvers_[0];
+        left.processBlock(samples, n);
+        for (int i = 0; i < n; ++i)
+            samples[i] = kMonoOutputFactor * samples[i];
+    }
+    // Audio thread, in place, n samples per channel: the same as
+    // processStereo() on each pair.
+    void processStereoBlock(double* left, double* right, int n) noexcept
+    {
+        Convolver* pair = lowRate_ ? smallConvolvers_ : largeConvolvers_;
+        pair[0].processBlock(left, n);
+        pair[1].processBlock(right, n);
+        for (int i = 0; i < n; ++i) {
+            left[i] = kStereoOutputFactor * left[i];
+            right[i] = kStereoOutputFactor * right[i];
+        }
+    }
+
     // Inspection (parameter side).
     bool lowRate() const noexcept { return lowRate_; }
     bool stereo() const noexcept { return stereo_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cabinet/ConvolverKernels.h"
 #include "cabinet/PartitionedStage.h"
 #include "dsp/Mailbox.h"
 
@@ -21,8 +22,16 @@
 // up yet. Products and output already computed with the old response keep
 // playing out, so a change blends in over at most six blocks of each stage.
 //
+// Blocks: processBlock() gives the same output bit for bit as processSample()
+// on each of its samples. The head runs as a block FIR (several outputs side
+// by side, each summed in the per-sample order) and the stages copy whole
+// runs of input in and output out between their block transforms. A newly
+// published response is taken up at the start of a block, which is where
+// processSample() would take it up when the load happened between calls.
+//
 // Threads: loadResponse() on a loading thread (one at a time); processSample()
-// on the audio thread; clear() only while processing is stopped.
+// and processBlock() on the audio thread; clear() only while processing is
+// stopped.
 class Convolver {
 public:
     static constexpr int kSmallHead = 64;  // head length for host rates up to 68 kHz
@@ -30,7 +39,9 @@ public:
 
     // headLength: B, 64 or 128. Allocates everything; the initial response
     // is silence.
-    explicit Convolver(int headLength);
+    // kernels: the copy of the inner loops to use; null picks the widest one
+    // the processor runs (tests pass a copy explicitly to check each one).
+    explicit Convolver(int headLength, const ConvolverKernels* kernels = nullptr);
     Convolver(const Convolver&) = delete;
     Convolver& operator=(const Convolver&) = delete;
 
@@ -44,16 +55,15 @@ public:
     // Audio thread: convolves one sample, unscaled.
     double processSample(double x) noexcept
     {
-        // The stages may still owe work with the partitions of the set in
-        // use: it is done before fetch() hands that set back to the loader.
-        if (sets_.pending()) {
-            stage1_.finishPending();
-            stage2_.finishPending();
-            if (sets_.fetch())
-                install(sets_.current());
-        }
+        takeUpNewResponse();
         return head(x) + stage1_.process(x) + stage2_.process(x);
     }
+
+    // Audio thread: convolves n samples in place, unscaled.
+    void processBlock(double* samples, int n) noexcept;
+
+    // The copy of the inner loops in use (for labels in tests and benchmarks).
+    const ConvolverKernels& kernels() const noexcept { return *kernels_; }
 
     // Silences everything: histories, stage buffers and the response itself
     // (the owner loads one again before it is needed). The counters keep
@@ -68,7 +78,27 @@ private:
         std::vector<double> stage2;   // 7 packed partition spectra of stage 2
     };
 
+    // Samples per piece of a block: the head's line holds B - 1 older
+    // inputs and one piece.
+    static constexpr int kPiece = 256;
+    // Below this many samples a block runs sample by sample.
+    static constexpr int kMinBlock = 4;
+
     void install(const ResponseSet& set) noexcept;
+
+    // Takes up a newly published response, if any.
+    void takeUpNewResponse() noexcept
+    {
+        // The stages may still need the partitions of the set in use (owed
+        // steps, products due later): that work is done before fetch()
+        // hands the set back to the loader.
+        if (sets_.pending()) {
+            stage1_.retire();
+            stage2_.retire();
+            if (sets_.fetch())
+                install(sets_.current());
+        }
+    }
 
     // The direct part: taps 0..B-1 against the last B inputs.
     double head(double x) noexcept
@@ -80,18 +110,13 @@ private:
         // oldest first, matching the reversed taps.
         history[headIndex_] = x;
         history[headIndex_ + b] = x;
-        const double* recent = history + headIndex_ + 1;
-        const double* taps = headTaps_;
-        double sum0 = 0.0, sum1 = 0.0, sum2 = 0.0, sum3 = 0.0;
-        for (int k = 0; k < b; k += 4) {
-            sum0 += taps[k] * recent[k];
-            sum1 += taps[k + 1] * recent[k + 1];
-            sum2 += taps[k + 2] * recent[k + 2];
-            sum3 += taps[k + 3] * recent[k + 3];
-        }
+        const double y = kernels_->headSample(headTaps_, history + headIndex_ + 1, b);
         headIndex_ = (headIndex_ + 1) & (b - 1);
-        return (sum0 + sum1) + (sum2 + sum3);
+        return y;
     }
+
+    // One piece of a block, n <= kPiece samples, in place.
+    void processPiece(double* samples, int n) noexcept;
 
     int headLength_;                  // B, taps in the direct part
     PartitionedStage stage1_;         // taps B..8·B-1, block B
@@ -100,4 +125,6 @@ private:
     const double* headTaps_;          // audio: reversed head taps of the installed set
     std::vector<double> headHistory_; // audio: 2·B, the last B inputs stored twice
     int headIndex_;                   // audio: where the next input goes, 0..B-1
+    std::vector<double> headLine_;    // audio: B - 1 + kPiece, older inputs and one piece in time order
+    const ConvolverKernels* kernels_; // the inner loops in use
 };

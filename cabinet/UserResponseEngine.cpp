@@ -129,3 +129,22 @@ void UserResponseEngine::processStereo(double& left, double& right)
     left = kOutputGain * pair[0].processSample(left);
     right = kOutputGain * pair[1].processSample(right);
 }
+
+void UserResponseEngine::processBlock(double* samples, int n) noexcept
+{
+    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
+    pair[0].processBlock(samples, n);
+    for (int i = 0; i < n; ++i)
+        samples[i] = kOutputGain * samples[i];
+}
+
+void UserResponseEngine::processStereoBlock(double* left, double* right, int n) noexcept
+{
+    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
+    pair[0].processBlock(left, n);
+    pair[1].processBlock(right, n);
+    for (int i = 0; i < n; ++i) {
+        left[i] = kOutputGain * left[i];
+        right[i] = kOutputGain * right[i];
+    }
+}

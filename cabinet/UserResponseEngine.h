@@ -57,6 +57,10 @@ public:
     // Audio thread, in place: out = 0.25 * (input convolved with the response).
     void process(double& sample);
     void processStereo(double& left, double& right);
+    // Audio thread, in place, n samples (per channel): the same as process()
+    // or processStereo() on each.
+    void processBlock(double* samples, int n) noexcept;
+    void processStereoBlock(double* left, double* right, int n) noexcept;
 
     // The prepared response of channel 0 (left, also mono) or 1 (right), kLargeLength
     // samples. Loading thread only (and tests): it is rewritten by each load.

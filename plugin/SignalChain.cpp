@@ -207,20 +207,23 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
 
         spring_.processBlock(chunkMono.data(), count);
 
-        for (int k = 0; k < count; ++k) {
-            const int i = start + k;
-            frame.value = chunkMono[k];
-            if (s.stereoCabinet) {
-                // With gate and amplifier off the stereo pair bypasses the mono
-                // chain and keeps the two inputs apart.
-                double outL = s.cleanStereo ? 2.0 * chunkLeft[k] : frame.value;
-                double outR = s.cleanStereo ? 2.0 * chunkRight[k] : frame.value;
-                if (s.cabinetsOn)
-                    cabinet_.processStereo(outL, outR);
-                if (s.userResponseOn)
-                    userResponse_.processStereo(outL, outR);
-                outL *= s.outputGain;
-                outR *= s.outputGain;
+        // The cabinets and the user response over the whole chunk (their
+        // convolvers' block paths), then gain, limiter and outputs per sample.
+        if (s.stereoCabinet) {
+            // With gate and amplifier off the stereo pair bypasses the mono
+            // chain and keeps the two inputs apart.
+            for (int k = 0; k < count; ++k) {
+                chunkLeft[k] = s.cleanStereo ? 2.0 * chunkLeft[k] : chunkMono[k];
+                chunkRight[k] = s.cleanStereo ? 2.0 * chunkRight[k] : chunkMono[k];
+            }
+            if (s.cabinetsOn)
+                cabinet_.processStereoBlock(chunkLeft.data(), chunkRight.data(), count);
+            if (s.userResponseOn)
+                userResponse_.processStereoBlock(chunkLeft.data(), chunkRight.data(), count);
+            for (int k = 0; k < count; ++k) {
+                const int i = start + k;
+                double outL = chunkLeft[k] * s.outputGain;
+                double outR = chunkRight[k] * s.outputGain;
                 if (limiter_.isEnabled())
                     limiter_.processStereo(outL, outR);
                 if (!s.limiterEngaged)
@@ -229,12 +232,15 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
                     outLeft[i] = static_cast<Sample>(outL);
                 if (outRight != nullptr)
                     outRight[i] = static_cast<Sample>(outR);
-            } else {
-                if (s.cabinetsOn)
-                    cabinet_.process(frame.value);
-                if (s.userResponseOn)
-                    userResponse_.process(frame.value);
-                frame.value *= s.outputGain;
+            }
+        } else {
+            if (s.cabinetsOn)
+                cabinet_.processBlock(chunkMono.data(), count);
+            if (s.userResponseOn)
+                userResponse_.processBlock(chunkMono.data(), count);
+            for (int k = 0; k < count; ++k) {
+                const int i = start + k;
+                frame.value = chunkMono[k] * s.outputGain;
                 limiter_.process(&frame);
                 if (!s.limiterEngaged)
                     clip_.watch(std::fabs(frame.value));

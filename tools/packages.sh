@@ -41,6 +41,12 @@ SELVARINE_FUZZ_PACKAGES=(
   clang libclang-rt-14-dev
 )
 
+# zita-convolver, the reference the convolver is measured against
+# (bench/cabinet, convolver-compare); the benchmarks build without it.
+SELVARINE_BENCH_PACKAGES=(
+  libzita-convolver-dev
+)
+
 # Python with NumPy and Matplotlib for the documentation plots
 # (tools/plot_bank.py, tools/plot_programs.py); the manual's build draws its
 # plots with them too (SELVARINE_MANUAL_PACKAGES).

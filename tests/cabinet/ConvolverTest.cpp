@@ -245,9 +245,16 @@ TEST(Convolver, ResponseSwitchLetsProductsInFlightPlayOut)
 
 // One thread publishes responses while another convolves: run under
 // ThreadSanitizer this shows the hand-over is free of data races. The audio
-// side must stay finite and end up with the last response loaded.
-TEST(Convolver, ConcurrentLoadingIsRaceFreeAndTheLastResponseWins)
+// side must stay finite and end up with the last response loaded. Blocks of
+// 256 frames take the block path, whose stages form products from the
+// installed set when they are due and so hold on to it longer.
+class ConvolverConcurrentLoading : public ::testing::TestWithParam<int> {};
+
+INSTANTIATE_TEST_SUITE_P(CallSizes, ConvolverConcurrentLoading, ::testing::Values(1, 256));
+
+TEST_P(ConvolverConcurrentLoading, IsRaceFreeAndTheLastResponseWins)
 {
+    const int callSize = GetParam();
     const std::size_t length = 4096;
     std::vector<Signal> responses;
     for (unsigned i = 0; i < 4; ++i)
@@ -264,9 +271,17 @@ TEST(Convolver, ConcurrentLoadingIsRaceFreeAndTheLastResponseWins)
         std::uniform_real_distribution<double> dist(-1.0, 1.0);
         bool finite = true;
         std::size_t processed = 0;
+        Signal block(std::size_t(callSize), 0.0);
         while (loading.load(std::memory_order_acquire) || processed < 20000) {
-            finite = finite && std::isfinite(conv.processSample(dist(rng)));
-            ++processed;
+            for (double& v : block)
+                v = dist(rng);
+            if (callSize == 1)
+                block[0] = conv.processSample(block[0]);
+            else
+                conv.processBlock(block.data(), callSize);
+            for (double v : block)
+                finite = finite && std::isfinite(v);
+            processed += block.size();
         }
         allFinite.store(finite);
     });

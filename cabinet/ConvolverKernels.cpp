@@ -1,0 +1,37 @@
+#include "cabinet/ConvolverKernels.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+#include "cabinet/ConvolverKernels.inl"
+
+#if defined(CONV_HAVE_VECTORS)
+using BaselineConvLanes = ConvLanes2;
+#else
+using BaselineConvLanes = ConvLanes1;
+#endif
+} // namespace
+
+// Two doubles per vector where the compiler has vector extensions (SSE2 is
+// part of every x86-64 processor), one otherwise.
+const ConvolverKernels kBaselineConvolverKernels =
+    makeConvolverKernels<BaselineConvLanes>(BaselineConvLanes::width == 2 ? "baseline, 2 lanes" : "plain, 1 lane");
+
+const ConvolverKernels kPlainConvolverKernels = makeConvolverKernels<ConvLanes1>("plain, 1 lane");
+
+const ConvolverKernels& ConvolverKernels::best() noexcept
+{
+    // Decided once, on first use (thread-safe static).
+    static const ConvolverKernels& chosen = []() noexcept -> const ConvolverKernels& {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        if (kAvx2ConvolverKernels != nullptr) {
+            __builtin_cpu_init();
+            if (__builtin_cpu_supports("avx2"))
+                return *kAvx2ConvolverKernels;
+        }
+#endif
+        return kBaselineConvolverKernels;
+    }();
+    return chosen;
+}
