@@ -1,5 +1,7 @@
 #include "dsp/SaturatingIntegrator.h"
 
+#include "dsp/FastMaths.h"
+
 #include <numbers>
 
 double SaturatingIntegrator::alphaFor(float rate) const noexcept
@@ -14,6 +16,6 @@ double SaturatingIntegrator::tanhOfState(double state) noexcept
     // tanh of a state below about 1e-16 rounds to 0 or to steps of 1e-16,
     // the integrator then never comes to rest and hums at that level after
     // the input has gone silent.
-    const double e = std::expm1(2.0 * state * kStateScale);
+    const double e = fastExpm1(2.0 * state * kStateScale);
     return e / (e + 2.0);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/FastMaths.h"
+
 #include <cmath>
 
 // A one-pole low-pass whose input and fed-back state pass through hyperbolic
@@ -34,7 +36,7 @@ public:
     // One sample with input scale k.
     double process(double x, double k) noexcept
     {
-        const double u = std::tanh(k * x * kInputDrive);
+        const double u = fastTanh(k * x * kInputDrive);
         acc = acc + alpha * (u - accTanh);
         accTanh = tanhOfState(acc);
         return kOutputScale * acc;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/FastMaths.h"
 #include "dsp/OnePole.h"
 
 #include <cmath>
@@ -36,7 +37,7 @@ public:
             v = 1.0 + offset;
         } else {
             const double w = u - b;
-            v = -w / std::expm1(-w) + offset;
+            v = -w / fastExpm1(-w) + offset;
         }
         return 1.0 - std::exp(-v);
     }

@@ -99,6 +99,9 @@ const char* usageText()
            "                        rebuild and a user response load during the render)\n"
            "  --digest-seconds S    audio per digest render (default 3)\n"
            "  --out FILE            write the digest to FILE instead of standard output\n"
+           "  --difference OTHER    render the digest's cases (64-bit processing) with the\n"
+           "                        plug-in and with OTHER and print the largest difference\n"
+           "                        between their outputs per case and over all (dBFS)\n"
            "  --gbench              run the block-level cases through Google Benchmark\n"
            "                        (default matrix: the quick one); arguments after -- go\n"
            "                        to Google Benchmark (e.g. --benchmark_filter=...)\n"
@@ -137,6 +140,10 @@ bool parseOptions(int argc, char** argv, BenchOptions& options, std::string& err
             options.quick = true;
         } else if (arg == "--digest") {
             options.mode = Mode::Digest;
+        } else if (arg == "--difference") {
+            options.mode = Mode::Difference;
+            if (!value(options.otherPluginPath))
+                return false;
         } else if (arg == "--writer-latency") {
             options.mode = Mode::WriterLatency;
         } else if (arg == "--run") {

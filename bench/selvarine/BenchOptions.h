@@ -12,6 +12,7 @@ namespace bench {
 enum class Mode {
     Report, // the plain table (and JSON) over the whole matrix; the default
     Digest, // output checksums of fixed renders, for bit-exact comparisons between builds
+    Difference, // the digest's renders by two builds, their largest difference per case
     Google, // the block-level cases through Google Benchmark
     Run,    // only processes the first case for a while, for a profiler to watch
     WriterLatency, // setParameter timed while other host threads change programs and process
@@ -32,6 +33,7 @@ struct BenchOptions {
     double writerSeconds = 10.0;                     // duration of the writer-latency run
     std::string jsonPath;                            // write the JSON report here when not empty
     std::string digestPath;                          // write the digest here (default: standard output)
+    std::string otherPluginPath;                     // --difference: the build compared with
     bool quick = false;                              // CI smoke run: small matrix, short runs
     std::vector<std::string> googleArgs;             // arguments passed on to Google Benchmark
 };

@@ -4,10 +4,14 @@
 #include "bench/selvarine/Measurements.h"
 
 #include <array>
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace bench {
 
@@ -38,8 +42,11 @@ struct RenderSum {
     double peak = 0.0;      // largest magnitude over both channels
 };
 
+// One render; with `samples` given, the output is also appended there (left
+// then right per call).
 template <bool Double>
-RenderSum render(BenchRig& rig, const BenchCase& c, double seconds, const std::string& responsePath)
+RenderSum render(BenchRig& rig, const BenchCase& c, double seconds, const std::string& responsePath,
+                 std::vector<double>* samples = nullptr)
 {
     rig.configure(c);
     host::PluginInstance& plug = rig.plugin();
@@ -76,6 +83,8 @@ RenderSum render(BenchRig& rig, const BenchCase& c, double seconds, const std::s
             for (int i = 0; i < frames; ++i) {
                 const double v = Double ? rig.doubleOutput(ch)[std::size_t(i)] : double(rig.floatOutput(ch)[std::size_t(i)]);
                 sum.peak = std::max(sum.peak, std::fabs(v));
+                if (samples != nullptr)
+                    samples->push_back(v);
             }
         }
         done += frames;
@@ -109,6 +118,47 @@ bool writeDigest(const host::PluginLibrary& library, const BenchOptions& options
                                   d.peak);
                     out << line << std::endl;
                 }
+    return true;
+}
+
+bool writeDifference(const host::PluginLibrary& library, const host::PluginLibrary& other, const BenchOptions& options,
+                     const std::string& responsePath, std::ostream& out, std::string& error)
+{
+    const auto decibels = [](double x) { return x > 0.0 ? 20.0 * std::log10(x) : -std::numeric_limits<double>::infinity(); };
+    double worst = 0.0;
+    std::vector<double> first, second;
+    for (int program : options.programs)
+        for (double rate : options.rates)
+            for (bool highRes : options.highRes)
+                for (int cabMode : options.cabModes) {
+                    const BenchCase c{program, rate, highRes, cabMode};
+                    first.clear();
+                    second.clear();
+                    for (auto [lib, samples] : {std::pair{&library, &first}, std::pair{&other, &second}}) {
+                        std::unique_ptr<BenchRig> rig = BenchRig::create(*lib, error);
+                        if (!rig)
+                            return false;
+                        render<true>(*rig, c, options.digestSeconds, responsePath, samples);
+                    }
+                    double largest = first.size() == second.size() ? 0.0 : std::numeric_limits<double>::infinity();
+                    std::size_t where = 0;
+                    for (std::size_t i = 0; i < std::min(first.size(), second.size()); ++i)
+                        if (std::fabs(first[i] - second[i]) > largest) {
+                            largest = std::fabs(first[i] - second[i]);
+                            where = i;
+                        }
+                    if (!(largest <= worst) || largest != largest)
+                        worst = largest;
+                    char line[160];
+                    // The outputs are stored call by call, left then right: sample
+                    // `where` is near frame where / 2.
+                    std::snprintf(line, sizeof line, "%-20s max difference %.3g (%.1f dBFS) near frame %zu",
+                                  c.label().c_str(), largest, decibels(largest), where / 2);
+                    out << line << std::endl;
+                }
+    char line[120];
+    std::snprintf(line, sizeof line, "largest difference over all cases: %.3g (%.1f dBFS)", worst, decibels(worst));
+    out << line << std::endl;
     return true;
 }
 

@@ -24,4 +24,11 @@ namespace bench {
 bool writeDigest(const host::PluginLibrary& library, const BenchOptions& options, const std::string& responsePath,
                  std::ostream& out, std::string& error);
 
+// The renders of writeDigest() through processDoubleReplacing, by `library`
+// and by `other`, compared sample for sample: one line per case with the
+// largest absolute difference (and in dB relative to full scale), and a
+// last line with the largest over all cases.
+bool writeDifference(const host::PluginLibrary& library, const host::PluginLibrary& other, const BenchOptions& options,
+                     const std::string& responsePath, std::ostream& out, std::string& error);
+
 } // namespace bench

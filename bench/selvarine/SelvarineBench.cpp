@@ -127,6 +127,18 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    case bench::Mode::Difference: {
+        host::PluginLibrary other;
+        if (!other.load(options.otherPluginPath)) {
+            std::cerr << "selvarine-bench: " << other.error() << "\n";
+            return 1;
+        }
+        if (!bench::writeDifference(library, other, options, responsePath, std::cout, error)) {
+            std::cerr << "selvarine-bench: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
     case bench::Mode::Google: {
         std::vector<char*> args{argv[0]};
         for (std::string& arg : options.googleArgs)

@@ -1,0 +1,46 @@
+#include "dsp/FastMaths.h"
+
+#if !defined(SELVARINE_EXACT_MATHS)
+
+#include "dsp/FastMathsKernels.h"
+
+namespace {
+
+double libraryExpm1(double x) noexcept
+{
+    return std::expm1(x);
+}
+
+double libraryTanh(double x) noexcept
+{
+    return std::tanh(x);
+}
+
+bool processorHasFma() noexcept
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+
+// Chosen when the library is loaded, before any instance exists.
+const bool kUseFma = kFmaExpm1 != nullptr && kFmaTanh != nullptr && processorHasFma();
+const MathsFunction kExpm1 = kUseFma ? kFmaExpm1 : libraryExpm1;
+const MathsFunction kTanh = kUseFma ? kFmaTanh : libraryTanh;
+
+} // namespace
+
+double fastExpm1(double x) noexcept
+{
+    return kExpm1(x);
+}
+
+double fastTanh(double x) noexcept
+{
+    return kTanh(x);
+}
+
+#endif
