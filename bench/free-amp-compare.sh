@@ -6,6 +6,7 @@
 #
 #   bench/free-amp-compare.sh BUILD_DIR [PROGRAM] [PAIRS] [PLUGIN.so]
 #
+# AUDIO_SECONDS (default 60) sets the length of the input.
 # BUILD_DIR holds a Release build with tools/selvarine-render and
 # tools/selvarine-demo-di; PROGRAM is a program index or name (default 0),
 # PAIRS the number of paired runs (default 5), PLUGIN the plug-in to time
@@ -24,14 +25,14 @@ command -v lv2file >/dev/null || { echo "lv2file is not installed" >&2; exit 1; 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# 60 seconds of the demo guitar (mono, 24-bit, 44.1 kHz): the recording looped.
+# The demo guitar (mono, 24-bit, 44.1 kHz), looped to the length asked for.
 "$build/tools/selvarine-demo-di" "$work/di.wav"
-python3 - "$work/di.wav" "$work/in.wav" <<'PY'
+python3 - "$work/di.wav" "$work/in.wav" "${AUDIO_SECONDS:-60}" <<'PY'
 import sys, wave
 src = wave.open(sys.argv[1])
 params = src.getparams()
 frames = src.readframes(params.nframes)
-want = 60 * params.framerate * params.sampwidth * params.nchannels
+want = int(sys.argv[3]) * params.framerate * params.sampwidth * params.nchannels
 data = (frames * (want // len(frames) + 1))[:want]
 out = wave.open(sys.argv[2], "wb")
 out.setparams(params)
