@@ -15,6 +15,9 @@
 # in OTHER. That isolates a set of changes when other work was committed in
 # between, e.g. "HEAD@abc123:plugin,cabinet/Convolver.h" against "HEAD".
 # Uncommitted changes in the working tree take part only through an .so path.
+# Revisions are built with SELVARINE_EXACT_MATHS=ON (the C library's expm1 and
+# tanh in the amplifier stages on every processor); build an .so given by path
+# the same way when it is compared with a build from before those functions.
 #
 # Options:
 #   --bench PATH     selvarine-bench to use (default: build/bench/selvarine/selvarine-bench
@@ -82,7 +85,7 @@ plugin_for() {
       || { echo "render-compare: cannot take '${paths}' from '$other'" >&2; exit 2; }
   fi
   echo "render-compare: building $name from $target ($(git -C "$tree" rev-parse --short HEAD))" >&2
-  cmake -S "$tree" -B "$scratch/$name-build" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$tree" -B "$scratch/$name-build" -DCMAKE_BUILD_TYPE=Release -DSELVARINE_EXACT_MATHS=ON \
     -DSELVARINE_BUILD_TESTS=OFF -DSELVARINE_BUILD_BENCH=OFF >"$scratch/$name-cmake.log" 2>&1 \
     || { cat "$scratch/$name-cmake.log" >&2; exit 2; }
   cmake --build "$scratch/$name-build" --target OrvandelSelvarine -j "$jobs" >"$scratch/$name-build.log" 2>&1 \
