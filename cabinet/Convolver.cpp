@@ -59,6 +59,7 @@ void Convolver::clear() noexcept
     install(sets_.current());
 
     std::fill(headHistory_.begin(), headHistory_.end(), 0.0);
+    headIndex_ = 0;
     stage1_.clear();
     stage2_.clear();
 }

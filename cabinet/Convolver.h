@@ -56,8 +56,8 @@ public:
     }
 
     // Silences everything: histories, stage buffers and the response itself
-    // (the owner loads one again before it is needed). The counters keep
-    // their values. Only while processing is stopped.
+    // (the owner loads one again before it is needed), with every position
+    // back at its start. Only while processing is stopped.
     void clear() noexcept;
 
 private:
