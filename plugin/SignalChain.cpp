@@ -96,7 +96,8 @@ void SignalChain::clear() noexcept
         amp->clearHistory();
     tremolo_.reset();
     spring_.reset();
-    clearResponses();
+    cabinet_.clearHistory();
+    userResponse_.clearHistory();
     limiter_.reset();
     clip_.clear();
     inputPeak_ = 0.0f;

@@ -105,9 +105,9 @@ public:
     void clearResponses() noexcept;
     // Every block back to the audio state of a new chain: filter and network
     // histories, the gate, the tremolo's phase, the reverb's lines, the
-    // convolvers (responses included, as clearResponses()), the limiter and
-    // the clip light. Settings stay. prepare() and the owner's response
-    // reload follow before audio runs again.
+    // convolvers' histories (their responses stay), the limiter and the clip
+    // light. Settings stay. prepare() and the owner's response reload follow
+    // before audio runs again.
     void clear() noexcept;
 
     // ---- Audio thread ----
