@@ -69,7 +69,7 @@ echo "coverage: cov $(field cov), ft $(field ft), corpus $(sed -nE 's/.*corp: ([
 mapfile -t findings < <(find "$work/findings" -type f -newer "$work/started" | sort)
 if [[ ${#findings[@]} -gt 0 || $status -ne 0 ]]; then
   echo "findings: ${#findings[@]} (libFuzzer exit status $status)"
-  printf '  %s\n' "${findings[@]}"
+  [[ ${#findings[@]} -gt 0 ]] && printf '  %s\n' "${findings[@]}"
   grep -m 5 -E 'ERROR|runtime error|SUMMARY' "$log" || true
   echo "replay one alone: $binary FILE"
   exit 1
