@@ -49,6 +49,26 @@ void AmpChannel::reset()
             networks_[i].restart(networks_[i].network);
 }
 
+void AmpChannel::clearHistory() noexcept
+{
+    for (std::size_t i = 0; i < networkCount_; ++i)
+        if (networks_[i].clear != nullptr)
+            networks_[i].clear(networks_[i].network);
+    for (std::size_t k = 0; k < cornerCount_; ++k) {
+        const CornerUse& use = uses_[k];
+        if (use.filter != nullptr)
+            use.filter->y1 = 0.0;
+        if (use.alsoFilter != nullptr)
+            use.alsoFilter->y1 = 0.0;
+        if (use.tube != nullptr) {
+            use.tube->feedback = 0.0;
+            use.tube->feedbackFilter.y1 = 0.0;
+        }
+    }
+    for (std::size_t i = 0; i < integratorCount_; ++i)
+        integrators_[i]->restart(integrators_[i]->alpha);
+}
+
 void AmpChannel::activate() noexcept
 {
     for (std::size_t i = 0; i < networkCount_; ++i)

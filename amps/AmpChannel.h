@@ -42,6 +42,11 @@ public:
     void setSampleRate(float rate) override;
     // Restarts the knob networks from rest (processing stopped).
     void reset() override;
+    // Back to the audio state of a new channel: every network, one-pole,
+    // tube stage and integrator empty, knobs and constants kept (processing
+    // stopped). The next published tuning or coefficient set is then taken
+    // up as in a new channel.
+    void clearHistory() noexcept;
 
     // "Amp On / Off": when off the sample passes unchanged. Parameter thread.
     void setEnabled(bool on) noexcept { enabled_ = on; }
@@ -69,6 +74,7 @@ protected:
         void (*prepare)(void* network, float rate) = nullptr; // set the rate and install
         void (*update)(void* network) = nullptr;              // recompute from the knobs (knob networks)
         void (*restart)(void* network) = nullptr;             // back to rest (knob networks)
+        void (*clear)(void* network) = nullptr;               // histories only, settings kept
     };
     static constexpr std::size_t kMaxNetworks = 3;
 
@@ -81,7 +87,8 @@ protected:
                     static_cast<Network*>(n)->updateCoefficients();
                 },
                 [](void* n) { static_cast<Network*>(n)->updateCoefficients(); },
-                [](void* n) { static_cast<Network*>(n)->reset(); }};
+                [](void* n) { static_cast<Network*>(n)->reset(); },
+                [](void* n) { static_cast<Network*>(n)->clearHistory(); }};
     }
     template <typename Network>
     static NetworkUse fixedNetwork(Network& network) noexcept
@@ -89,7 +96,8 @@ protected:
         return {&network, [](void* n, float rate) {
                     static_cast<Network*>(n)->setSampleRate(rate);
                     static_cast<Network*>(n)->installFixedCoefficients();
-                }};
+                },
+                nullptr, nullptr, [](void* n) { static_cast<Network*>(n)->clearHistory(); }};
     }
 
     // Where one knob goes: a position in a network (recomputed on request)

@@ -152,6 +152,7 @@ void CabinetEngine::rebuild() noexcept
 
 void CabinetEngine::setSampleRate(float rate) noexcept
 {
+    const bool current = rateSet_ && rate == sampleRate_;
     sampleRate_ = rate;
     for (ChebyFilter& filter : decimators_) {
         filter.setSampleRate(2.0f * rate);
@@ -159,7 +160,16 @@ void CabinetEngine::setSampleRate(float rate) noexcept
     }
     lowRate_ = RateBand::upTo(rate, kLowRateLimit);
     rateSet_ = true;
-    rebuild();
+    if (!current)
+        rebuild();
+}
+
+void CabinetEngine::clearHistory() noexcept
+{
+    for (Convolver& c : smallConvolvers_)
+        c.clearHistory();
+    for (Convolver& c : largeConvolvers_)
+        c.clearHistory();
 }
 
 void CabinetEngine::reset() noexcept
@@ -172,4 +182,5 @@ void CabinetEngine::reset() noexcept
         c.clear();
     for (Convolver& c : largeConvolvers_)
         c.clear();
+    rateSet_ = false;
 }

@@ -71,10 +71,16 @@ public:
     // Allocates nothing.
     void rebuild() noexcept;
     // Processing stopped: stores the host rate, sets up the decimators for
-    // twice that rate, picks the convolver size and rebuilds.
+    // twice that rate, picks the convolver size and rebuilds, unless the
+    // responses in place were built for this very rate (every setting change
+    // rebuilds them at once, so they are then current).
     void setSampleRate(float rate) noexcept;
-    // Processing stopped: silences the responses and all convolver state.
+    // Processing stopped: silences the responses and all convolver state;
+    // the next setSampleRate() rebuilds.
     void reset() noexcept;
+    // Processing stopped: empties every convolver's histories, keeping the
+    // responses (see Convolver::clearHistory()).
+    void clearHistory() noexcept;
 
     // Audio thread, in place: mono mode.
     void process(double& sample) noexcept

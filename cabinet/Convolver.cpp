@@ -100,7 +100,13 @@ void Convolver::clear() noexcept
     sets_.fetch();
     install(sets_.current());
 
+    clearHistory();
+}
+
+void Convolver::clearHistory() noexcept
+{
     std::fill(headHistory_.begin(), headHistory_.end(), 0.0);
+    headIndex_ = 0;
     stage1_.clear();
     stage2_.clear();
 }

@@ -66,9 +66,14 @@ public:
     const ConvolverKernels& kernels() const noexcept { return *kernels_; }
 
     // Silences everything: histories, stage buffers and the response itself
-    // (the owner loads one again before it is needed). The counters keep
-    // their values. Only while processing is stopped.
+    // (the owner loads one again before it is needed), with every position
+    // back at its start. Only while processing is stopped.
     void clear() noexcept;
+    // Empties the histories and stage buffers, with every position back at
+    // its start, and keeps the response: the next sample is convolved as by
+    // a new convolver given the same response. Only while processing is
+    // stopped.
+    void clearHistory() noexcept;
 
 private:
     // One prepared response: what the audio thread reads while it is current.

@@ -134,6 +134,7 @@ void PartitionedStage::addBlock(const double* input, double* output, int n) noex
 
 void PartitionedStage::transformBlock(bool spread) noexcept
 {
+    blocksSinceClear_ = true;
     // With blocks shorter than the number of steps some may still be owed.
     finishPending();
 
@@ -251,15 +252,25 @@ void PartitionedStage::runPendingStep() noexcept
 
 void PartitionedStage::clear() noexcept
 {
-    std::fill(inputBlock_.begin(), inputBlock_.end(), 0.0);
-    std::fill(spectra_.begin(), spectra_.end(), 0.0);
-    std::fill(scratch_.begin(), scratch_.end(), 0.0);
-    std::fill(outputRing_.begin(), outputRing_.end(), 0.0);
-    std::fill(accumulator_.begin(), accumulator_.end(), 0.0);
-    std::fill(productRing_.begin(), productRing_.end(), 0.0);
-    std::fill(pairSum_.begin(), pairSum_.end(), 0.0);
-    std::fill(tailSum_.begin(), tailSum_.end(), 0.0);
+    // Only samples written since the last clear make the audio buffers
+    // non-zero: a stage that has not run (the other rate's, an unused
+    // response's) skips the work, which is most of a restart's time.
+    if (blocksSinceClear_ || fillCount_ != 0) {
+        std::fill(inputBlock_.begin(), inputBlock_.end(), 0.0);
+        std::fill(spectra_.begin(), spectra_.end(), 0.0);
+        std::fill(scratch_.begin(), scratch_.end(), 0.0);
+        std::fill(outputRing_.begin(), outputRing_.end(), 0.0);
+        std::fill(accumulator_.begin(), accumulator_.end(), 0.0);
+        std::fill(productRing_.begin(), productRing_.end(), 0.0);
+        std::fill(pairSum_.begin(), pairSum_.end(), 0.0);
+        std::fill(tailSum_.begin(), tailSum_.end(), 0.0);
+        blocksSinceClear_ = false;
+    }
     std::fill(partition_.begin(), partition_.end(), 0.0);
+    fillCount_ = 0;
+    readPos_ = 0;
+    blockIndex_ = 0;
+    pendingBlock_ = 0;
     pendingStep_ = kPendingSteps;
     // As after construction: the zeroed ring and sums match the zeroed spectra.
     std::fill(std::begin(inRing_), std::end(inRing_), true);

@@ -112,8 +112,9 @@ public:
     void addBlock(const double* input, double* output, int n) noexcept;
 
     // Zeroes every buffer (input block, spectrum, output ring, accumulator,
-    // product ring, partial sums, loading scratch) and drops owed work; the
-    // counters keep their values. Only while neither side is running.
+    // product ring, partial sums, loading scratch), drops owed work and puts
+    // the counters back where construction left them, so that the stage then
+    // runs exactly as a new one. Only while neither side is running.
     void clear() noexcept;
 
 private:
@@ -159,6 +160,7 @@ private:
     int fillCount_;                     // audio: samples in inputBlock_, 0..b
     int readPos_;                       // audio: read position in outputRing_, 0..N
     int blockIndex_;                    // audio: blocks processed; its low five bits pick the ring slot
+    bool blocksSinceClear_ = false;     // audio: a block was transformed since construction or clear()
     int pendingBlock_;                  // audio: ring position (0..31) of the block whose work is owed
     int pendingStep_;                   // audio: next owed step, kPendingSteps when none
     int stepSpacing_;                   // samples between owed steps: b / 8, at least 1

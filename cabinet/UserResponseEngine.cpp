@@ -32,6 +32,14 @@ void UserResponseEngine::reset()
         convolver.clear();
 }
 
+void UserResponseEngine::clearHistory() noexcept
+{
+    for (auto& convolver : smallConvolvers)
+        convolver.clearHistory();
+    for (auto& convolver : largeConvolvers)
+        convolver.clearHistory();
+}
+
 void UserResponseEngine::loadUserResponse(const char* path)
 {
     for (auto& channel : channelResponse)

@@ -50,6 +50,9 @@ public:
 
     // Suspend and construction: silences the response and the convolvers.
     void reset();
+    // Processing stopped: empties the convolvers' histories, keeping the
+    // response (the owner reloads it at resume all the same).
+    void clearHistory() noexcept;
 
     // True when the last load named a file and found samples in it (any thread).
     bool hasResponse() const { return loaded; }

@@ -114,10 +114,12 @@ bool scanForTags(InputFile& file, TagPositions& found)
             break;
         const std::size_t last = std::min(kScanBlockBytes, got - kTagBytes + 1);
         for (std::size_t i = 0; i < last; ++i) {
+            // The first byte rules out almost every position before a
+            // whole comparison is needed.
             std::int64_t* slot = nullptr;
-            if (std::memcmp(block + i, "fmt ", kTagBytes) == 0)
+            if (block[i] == 'f' && std::memcmp(block + i, "fmt ", kTagBytes) == 0)
                 slot = &found.format;
-            else if (std::memcmp(block + i, "data", kTagBytes) == 0)
+            else if (block[i] == 'd' && std::memcmp(block + i, "data", kTagBytes) == 0)
                 slot = &found.data;
             else
                 continue;

@@ -58,6 +58,24 @@ public:
         clearState();
     }
 
+    // Stopped only: the audio side back to where construction left it (no
+    // set installed, no fade, empty histories). The writer's first set and
+    // any set on its way stay, so the next install fades in exactly as in a
+    // new filter that saw the same settings.
+    void clearHistory() noexcept
+    {
+        firstInstall_ = true;
+        fadeCount_ = 0;
+        valid_ = false;
+        heldOutput_ = 0.0;
+        current_ = SZCoefficients<N>{};
+        previous_ = SZCoefficients<N>{};
+        previousIsCurrent_ = false;
+        mirrorPending_ = false;
+        for (int k = 0; k < N; ++k)
+            x_[k] = y_[k] = prevX_[k] = prevY_[k] = 0.0;
+    }
+
     void setCoefficients(const double* den, const double* num) override
     {
         SZCoefficients<N> next;
@@ -164,16 +182,7 @@ private:
     void clearState() noexcept
     {
         fadeLength_ = 1024;
-        firstInstall_ = true;
-        fadeCount_ = 0;
-        valid_ = false;
-        heldOutput_ = 0.0;
-        current_ = SZCoefficients<N>{};
-        previous_ = SZCoefficients<N>{};
-        previousIsCurrent_ = false;
-        mirrorPending_ = false;
-        for (int k = 0; k < N; ++k)
-            x_[k] = y_[k] = prevX_[k] = prevY_[k] = 0.0;
+        clearHistory();
     }
 
     Mailbox<Record> sets_;           // records on their way from the writer to the audio thread

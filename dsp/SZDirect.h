@@ -32,6 +32,10 @@ public:
             publish(next);
     }
 
+    // Stopped only: zeroes the histories; the set in use and any set on its
+    // way stay.
+    void clearHistory() noexcept { clearHistories(); }
+
     void process(SampleFrame* frame) override { frame->value = filter(frame->value); }
 
     double filter(double in) noexcept

@@ -49,6 +49,11 @@ void ChirpLowDS::reset()
     loopOut = 0.0;
     delayIndex = 0;
     std::fill(std::begin(delayRing), std::end(delayRing), 0.0);
+    decimator.clearHistory();
+    interpolator.clearHistory();
+    highPass.reset();
+    noiseState = 0.0;
+    noise.seed(noiseSeed);
 }
 
 void ChirpLowDS::setStages(float count)

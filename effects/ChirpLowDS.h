@@ -38,7 +38,9 @@ public:
     // hands fs to the resampling filters and the high-pass. The loop taps are
     // not recomputed: the spring's configuration calls the setters next.
     void setSampleRate(float rate) override;
-    // Zeroes the cascade, the counters, the loop and the delay ring.
+    // Back to the audio state of a new line: the cascade, the counters, the
+    // loop, the delay ring, the resampling filters' and the high-pass's
+    // histories and the modulation noise. The configuration stays.
     void reset() override;
     void process(SampleFrame* frame) override { frame->value = run(frame->value); }
     // One full-rate sample through the line; returns the dispersed signal
@@ -83,7 +85,12 @@ public:
     void setLineDelay(float seconds);
     void setEchoPosition(float position);
 
-    void seedNoise(std::uint32_t seed) noexcept { noise.seed(seed); }
+    // Starts the modulation noise from `seed`; reset() starts it there again.
+    void seedNoise(std::uint32_t seed) noexcept
+    {
+        noiseSeed = seed;
+        noise.seed(seed);
+    }
 
     int stages = 0;                         // M, allpass stage pairs in use
     float cutoff = 5500.0f;                 // Hz, sets the stretch
@@ -114,6 +121,7 @@ public:
     double noisePole = 0.93;                // smoothing pole of the modulation noise
     ChirpHP highPass;                       // 40 Hz input high-pass
     NoiseGenerator noise;                   // modulation noise source, audio thread
+    std::uint32_t noiseSeed = 1;            // where the noise starts, at construction and reset()
 
 private:
     void updateTaps();

@@ -25,6 +25,8 @@ public:
     // "Gate Decay" v: 20 dB of closing in 1..1000 ms.
     void setDecay(float v) noexcept;
 
+    // Closes the gate as in a new one (processing stopped).
+    void reset() override { gain_ = 0.0; }
     void process(SampleFrame* frame) override;
     void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -25,6 +26,16 @@ Spring::Spring()
     line1_.seedNoise(0x5EED0001u);
     line2_.seedNoise(0x5EED0002u);
     setSampleRate(sampleRate);
+}
+
+void Spring::reset()
+{
+    line1_.reset();
+    line2_.reset();
+    std::fill(std::begin(inputRing_), std::end(inputRing_), 0.0);
+    inputIndex_ = 0;
+    eq_.reset();
+    outputFilter_.clearHistory();
 }
 
 void Spring::setSampleRate(float rate)

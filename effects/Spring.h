@@ -46,11 +46,11 @@ public:
     Spring();
 
     // Gives fs to every part and installs the configuration above. Each line
-    // setter clears its delay ring, so every resume starts the loops empty;
-    // the allpass and filter states carry on.
+    // setter clears its delay ring; the allpass and filter states carry on.
     void setSampleRate(float rate) override;
-    // Nothing to clear beyond what setSampleRate() does.
-    void reset() override {}
+    // Back to the audio state of a new tank: both lines, the input ring, the
+    // resonator and the output filter's histories. The settings stay.
+    void reset() override;
     void process(SampleFrame* frame) override;
     // `n` samples in place, with exactly the results of n calls of
     // process(); the switch and the level are read once for the block.

@@ -9,11 +9,16 @@ TenthOrderLowpass::TenthOrderLowpass()
     springLowpassSet(LowpassDesignRate::Hz44100);
 }
 
-void TenthOrderLowpass::reset()
+void TenthOrderLowpass::clearHistory() noexcept
 {
     std::fill(std::begin(xHistory), std::end(xHistory), 0.0);
     std::fill(std::begin(yHistory), std::end(yHistory), 0.0);
     head = 0;
+}
+
+void TenthOrderLowpass::reset()
+{
+    clearHistory();
     std::fill(std::begin(b), std::end(b), 0.0);
     std::fill(std::begin(c), std::end(c), 0.0);
     a0 = 0.0;

@@ -19,6 +19,8 @@ public:
     static constexpr int kOrder = 10;
 
     void reset() override;
+    // Zeroes the histories only; the coefficients stay.
+    void clearHistory() noexcept;
     void process(SampleFrame* frame) override { frame->value = filter(frame->value); }
 
     // The same filter on a plain value, sharing the histories with process().

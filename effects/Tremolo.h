@@ -35,6 +35,13 @@ public:
 
     // Stores r in sampleRate and in the double `rate`.
     void setSampleRate(float r) override;
+    // The LFO back to the start of its cycle, as in a new one; the timing is
+    // worked out again at the next sample (processing stopped).
+    void reset() override
+    {
+        phase_ = 0;
+        timingStale_ = true;
+    }
     void process(SampleFrame* frame) override;
     void processBlock(double* samples, int n) override { processEach(*this, samples, n); }
 

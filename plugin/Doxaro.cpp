@@ -45,7 +45,6 @@ Doxaro::Doxaro(vst::HostCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
     for (int i = 0; i < param::Count; ++i)
         applyParameter(i, first.params[i]);
 
-    chain.clearResponses();
     resumeLocked();
     applyProgram(0);
 
@@ -144,13 +143,16 @@ void Doxaro::resume()
 void Doxaro::suspend()
 {
     const WriterScope scope(*this);
-    chain.clearResponses();
-    // A suspended instance is already prepared for the next start.
+    // A suspended instance is already prepared for the next start, from
+    // silence (resumeLocked() clears every block).
     resumeLocked();
 }
 
 void Doxaro::resumeLocked()
 {
+    // Processing starts again from silence: nothing a host played before
+    // suspending (or before a rate change) is heard after the restart.
+    chain.clear();
     lastTimeInfo = getTimeInfo(vst::kVstPpqPosValid | vst::kVstTempoValid);
     if (lastTimeInfo != nullptr && std::isfinite(lastTimeInfo->tempo) && lastTimeInfo->tempo > 0.0)
         lastTempo = lastTimeInfo->tempo;

@@ -86,6 +86,23 @@ void SignalChain::clearResponses() noexcept
     userResponse_.reset();
 }
 
+void SignalChain::clear() noexcept
+{
+    gate_.reset();
+    for (ChebyFilter* filter : {&preFilter1, &preFilter2, &postFilter1, &postFilter2})
+        filter->reset();
+    upsampleBuffer = {0.0, 0.0};
+    for (AmpChannel* amp : amps)
+        amp->clearHistory();
+    tremolo_.reset();
+    spring_.reset();
+    cabinet_.clearHistory();
+    userResponse_.clearHistory();
+    limiter_.reset();
+    clip_.clear();
+    inputPeak_ = 0.0f;
+}
+
 SignalChain::Switches SignalChain::switches() const noexcept
 {
     Switches s{};

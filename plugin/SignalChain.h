@@ -103,6 +103,12 @@ public:
     void prepare(float hostRate, double tempo) noexcept;
     // Silences the cabinet and user responses and every convolver.
     void clearResponses() noexcept;
+    // Every block back to the audio state of a new chain: filter and network
+    // histories, the gate, the tremolo's phase, the reverb's lines, the
+    // convolvers' histories (their responses stay), the limiter and the clip
+    // light. Settings stay. prepare() and the owner's response reload follow
+    // before audio runs again.
+    void clear() noexcept;
 
     // ---- Audio thread ----
     // One host block. Missing inputs read as silence, missing outputs are

@@ -7,7 +7,8 @@
 #
 #   tools/fuzz-campaign.sh TARGET MINUTES
 #
-# TARGET: wav, chunk, presets or plugin (fuzz_ may be put in front).
+# TARGET: wav, wav_reader, chunk, presets or plugin (fuzz_ may be put in
+# front). wav_reader is the WAV reader alone and shares the WAV corpus.
 # The corpus grows in build-fuzz/campaign/TARGET/corpus and is reused by the
 # next campaign; findings land in build-fuzz/campaign/TARGET/findings.
 #
@@ -16,15 +17,15 @@
 set -euo pipefail
 
 if [[ $# -ne 2 || ! $2 =~ ^[0-9]+$ ]]; then
-  echo "usage: $0 wav|chunk|presets|plugin MINUTES" >&2
+  echo "usage: $0 wav|wav_reader|chunk|presets|plugin MINUTES" >&2
   exit 2
 fi
 target=${1#fuzz_}
 minutes=$2
 case $target in
-  wav) max_len=160000 dict=wav.dict ;;
+  wav | wav_reader) max_len=160000 dict=wav.dict ;;
   chunk | presets | plugin) max_len=11440 dict=records.dict ;;
-  *) echo "unknown target: $1 (wav, chunk, presets or plugin)" >&2; exit 2 ;;
+  *) echo "unknown target: $1 (wav, wav_reader, chunk, presets or plugin)" >&2; exit 2 ;;
 esac
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -55,7 +56,7 @@ ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
   "$binary" "${limit[@]}" -max_len=$max_len -dict="$root/tests/fuzz/$dict" -print_final_stats=1 \
     -artifact_prefix="$work/findings/" ${FUZZ_ARGS:-} \
-    "$work/corpus" "$work/seeds" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+    "$work/corpus" "$work/seeds" "$root/tests/fuzz/corpus/${target%_reader}" >"$log" 2>&1 || status=$?
 
 # The last status line: "#RUNS ... cov: N ft: N corp: N/SIZE ... exec/s: N".
 last=$(grep -E '^#[0-9]+' "$log" | tail -n 1 || true)
@@ -68,7 +69,7 @@ echo "coverage: cov $(field cov), ft $(field ft), corpus $(sed -nE 's/.*corp: ([
 mapfile -t findings < <(find "$work/findings" -type f -newer "$work/started" | sort)
 if [[ ${#findings[@]} -gt 0 || $status -ne 0 ]]; then
   echo "findings: ${#findings[@]} (libFuzzer exit status $status)"
-  printf '  %s\n' "${findings[@]}"
+  [[ ${#findings[@]} -gt 0 ]] && printf '  %s\n' "${findings[@]}"
   grep -m 5 -E 'ERROR|runtime error|SUMMARY' "$log" || true
   echo "replay one alone: $binary FILE"
   exit 1

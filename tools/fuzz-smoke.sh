@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (WAV reader, host state chunks, preset and bank
-# files, the plug-in end to end) with clang, AddressSanitizer and
+# Builds the libFuzzer targets (WAV reader alone and with the response
+# engine, host state chunks, preset and bank files, the plug-in end to end)
+# with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-fuzz/, and runs each briefly from its
 # generated seeds and committed corpus. Any crash or sanitizer report fails.
 # For long campaigns see tools/fuzz-campaign.sh and tests/fuzz/README.md.
@@ -18,7 +19,7 @@ build=$root/build-fuzz
 start=$SECONDS
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSELVARINE_FUZZ=ON -DSELVARINE_SANITIZE=address -DSELVARINE_BUILD_BENCH=OFF
-cmake --build "$build" -j "$jobs" --target fuzz_wav fuzz_chunk fuzz_presets fuzz_plugin
+cmake --build "$build" -j "$jobs" --target fuzz_wav fuzz_wav_reader fuzz_chunk fuzz_presets fuzz_plugin
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
   ctest --test-dir "$build" -R '^fuzz_' --output-on-failure

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
@@ -184,6 +185,32 @@ TEST(Convolver, ClearSilencesRunningStateUntilNewInput)
     impulse[0] = 1.0;
     const Signal y = run(conv, impulse);
     EXPECT_LT(maxDifference(y, h), 1e-12);
+}
+
+// Clearing the history keeps the response and restarts the running state at
+// every split point (mid-block, right after a block, several blocks in):
+// what follows is bit for bit what a new convolver with the same response
+// gives, and a stage that never ran is left as it is.
+TEST_P(ConvolverSizes, ClearHistorySoundsLikeANewConvolver)
+{
+    const int b = GetParam();
+    const Signal h = noise(std::size_t(64 * b), 51, 2e-4);
+    const Signal later = noise(std::size_t(20 * b), 52);
+    Convolver fresh(b);
+    fresh.loadResponse(h.data());
+    const Signal expected = run(fresh, later);
+
+    for (const int before : {0, 1, b / 2, b, 8 * b + 3, 17 * b}) {
+        SCOPED_TRACE(before);
+        Convolver used(b);
+        used.loadResponse(h.data());
+        run(used, noise(std::size_t(before), 53));
+        used.clearHistory();
+        const Signal actual = run(used, later);
+        ASSERT_EQ(actual.size(), expected.size());
+        for (std::size_t i = 0; i < actual.size(); ++i)
+            ASSERT_EQ(std::memcmp(&actual[i], &expected[i], sizeof(double)), 0) << "sample " << i;
+    }
 }
 
 // After a switch the products already computed keep the old response: the

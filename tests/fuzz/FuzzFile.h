@@ -7,11 +7,19 @@
 
 #include <unistd.h>
 
+// The folder for the harnesses' scratch files: shared memory where there is
+// some (no disk writes behind millions of short files), else /tmp.
+inline const char* fuzzScratchFolder()
+{
+    return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+}
+
 // The fuzz input as a file, for the readers that take a path. One file per
 // process, rewritten for every input.
 inline const char* writeFuzzFile(const std::uint8_t* data, std::size_t size, const char* suffix)
 {
-    static const std::string path = "/tmp/selvarine-fuzz-" + std::to_string(::getpid()) + suffix;
+    static const std::string path =
+        std::string(fuzzScratchFolder()) + "/selvarine-fuzz-" + std::to_string(::getpid()) + suffix;
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         if (size > 0)
             std::fwrite(data, 1, size, file);

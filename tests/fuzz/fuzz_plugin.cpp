@@ -1,9 +1,9 @@
 // The plug-in end to end, as a host drives it: a state chunk (or the same
 // bytes as a preset or bank file) restored into one reused Doxaro, a program
 // switch, both process paths, a rate change, suspend and resume, and audio
-// after each step. Every input starts from the settings of a new instance
-// (the factory bank, program 0, 44100 Hz, host tempo 120), so a finding
-// replays alone; only the blocks' audio memories carry over (see Harness).
+// after each step. Every input starts from the state of a new instance (the
+// factory bank, program 0, 44100 Hz, host tempo 120, every block's audio
+// memory empty), so a finding replays alone (see Harness).
 //
 // Input: an 8-byte header, then the chunk or file.
 //   [0] bit 0 single program (else bank), bit 1 load the bytes as a preset or
@@ -33,6 +33,7 @@
 #include "plugin/PresetFiles.h"
 #include "plugin/UserMessages.h"
 #include "tests/fuzz/FuzzBank.h"
+#include "tests/fuzz/FuzzFile.h"
 #include "tests/fuzz/FuzzSeeds.h"
 #include "tests/fuzz/FuzzWav.h"
 #include "vst/VstInterface.h"
@@ -71,8 +72,8 @@ struct Folder {
 
     Folder()
     {
-        char name[] = "/tmp/selvarine-fuzz-XXXXXX";
-        if (::mkdtemp(name) == nullptr)
+        std::string name = std::string(fuzzScratchFolder()) + "/selvarine-fuzz-XXXXXX";
+        if (::mkdtemp(name.data()) == nullptr)
             std::abort();
         path = name;
         const std::vector<std::uint8_t> files[] = {
@@ -115,7 +116,8 @@ void fixPath(char* path, std::uint8_t choice)
     }
 }
 
-// The plug-in's state after an input, hashed (FNV-1a), for the replay check.
+// The plug-in's state after an input and the audio it played, hashed
+// (FNV-1a), for the replay check and the digests.
 std::uint64_t stateHash = 0;
 // Output samples of the current input that were not finite numbers.
 int nonFiniteOutputs = 0;
@@ -142,6 +144,8 @@ void processBlock(Doxaro& plugin, int frames)
     for (int n = 0; n < frames; ++n)
         if (!std::isfinite(outL[std::size_t(n)]) || !std::isfinite(outR[std::size_t(n)]))
             ++nonFiniteOutputs;
+    hashBytes(outL.data(), sizeof(Sample) * std::size_t(frames));
+    hashBytes(outR.data(), sizeof(Sample) * std::size_t(frames));
 }
 
 // One instance for the whole run, and the chunk of a new one to return to.
@@ -158,27 +162,25 @@ struct Harness {
         void* data = nullptr;
         const vst::VstInt32 size = plugin.getChunk(&data, false);
         freshBank.assign(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+        // The first input starts from exactly where every later one does.
+        reset();
     }
 
-    // Back to the settings of a new instance: factory bank, program 0,
-    // 44100 Hz, the host's tempo 120. Only what the input changed is redone:
-    // the rate and the responses when it changed the rate, the program when
-    // it switched, the bank always (applying an unchanged program rebuilds
-    // nothing). One frame of audio lets the plug-in read the tempo again.
-    // The blocks' audio memories (filter histories, envelopes, the tremolo
-    // phase) are not part of this: neither suspend nor resume clears them.
-    void reset(bool rateChanged)
+    // Back to the state of a new instance: factory bank, program 0,
+    // 44100 Hz, the host's tempo 120 (read again at the restart), and a stop
+    // and start as a host does it, which empties every block's audio memory
+    // (filter histories, envelopes, the tremolo phase, the reverb lines, the
+    // convolvers, the limiter). The program is switched only when the input
+    // switched it; applying the unchanged bank rebuilds nothing.
+    void reset()
     {
         timeInfo.tempo = 120.0;
         if (plugin.getProgram() != 0)
             plugin.setProgram(0);
         plugin.setChunk(freshBank.data(), vst::VstInt32(freshBank.size()), false);
-        if (rateChanged) {
-            plugin.setSampleRate(kBaseRate);
-            plugin.suspend();
-            plugin.resume();
-        }
-        processBlock<float>(plugin, 1);
+        plugin.setSampleRate(kBaseRate);
+        plugin.suspend();
+        plugin.resume();
     }
 };
 
@@ -256,9 +258,23 @@ void runInput(Harness* h, const std::uint8_t* data, std::size_t size)
     }
 
     // What the input left behind, for the replay check.
+    // The harness folder's name differs from run to run: paths into it are
+    // hashed without it, so that digests compare across processes.
     void* bankData = nullptr;
     const vst::VstInt32 bankSize = plugin.getChunk(&bankData, false);
-    hashBytes(bankData, std::size_t(bankSize));
+    if (bankSize == vst::VstInt32(sizeof(BankImage))) {
+        static BankImage bank;
+        std::memcpy(&bank, bankData, sizeof bank);
+        const std::string& prefix = folder().path;
+        for (ProgramRecord& record : bank.programs)
+            if (std::strncmp(record.irPath, prefix.c_str(), prefix.size()) == 0) {
+                std::memmove(record.irPath, record.irPath + prefix.size(), sizeof record.irPath - prefix.size());
+                std::memset(record.irPath + sizeof record.irPath - prefix.size(), 0, prefix.size());
+            }
+        hashBytes(&bank, sizeof bank);
+    } else {
+        hashBytes(bankData, std::size_t(bankSize));
+    }
     const int program = plugin.getProgram();
     hashBytes(&program, sizeof program);
     for (int i = 0; i < param::Count; ++i) {
@@ -279,24 +295,30 @@ void runInput(Harness* h, const std::uint8_t* data, std::size_t size)
                                        {&tempo, sizeof tempo}})
         hashBytes(field, bytes);
 
-    h->reset(rateChange);
+    h->reset();
 }
 
 } // namespace
 
 // With SELVARINE_FUZZ_REPLAY_CHECK set, every input runs twice and must leave
-// the same state both times (bank, program, parameters, switches, response,
-// tempo): the reset leaves nothing of those behind for the next input. It
-// also reports inputs whose audio held values that are not finite.
+// the same state and play the same audio both times (bank, program,
+// parameters, switches, response, tempo, every output sample): the reset
+// leaves nothing behind for the next input. It also reports inputs whose
+// audio held values that are not finite. With SELVARINE_FUZZ_DIGEST set,
+// each input's digest of the same is printed, so that a run of several
+// inputs and a run of one alone can be compared.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Harness* h = new Harness();
     static const bool replayCheck = std::getenv("SELVARINE_FUZZ_REPLAY_CHECK") != nullptr;
+    static const bool printDigest = std::getenv("SELVARINE_FUZZ_DIGEST") != nullptr;
     if (size < kHeader)
         return 0;
     stateHash = 0xCBF29CE484222325ull;
     nonFiniteOutputs = 0;
     runInput(h, data, size);
+    if (printDigest)
+        std::fprintf(stderr, "digest %016llx\n", static_cast<unsigned long long>(stateHash));
     if (replayCheck) {
         const std::uint64_t first = stateHash;
         if (nonFiniteOutputs > 0)

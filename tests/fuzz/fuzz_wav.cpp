@@ -1,6 +1,10 @@
 // WAV reader and user response engine against arbitrary files. The last byte
 // of the input also picks the host rate (one of every rate band) and the
 // cabinet mode, so every engine setup meets every file.
+//
+// Built a second time with SELVARINE_FUZZ_READER_ONLY as fuzz_wav_reader: the
+// reader alone, without the engine's response setup, runs many times faster
+// and so reaches far more inputs in the same time.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -13,9 +17,11 @@
 
 namespace {
 
+#ifndef SELVARINE_FUZZ_READER_ONLY
 // One rate in each band of the rate tables, and the edges between them.
 constexpr float kRates[] = {8000.0f, 44100.0f, 46000.0f, 48000.0f, 68000.0f, 88200.0f,
                             96000.0f, 136000.0f, 176400.0f, 192000.0f, 384000.0f};
+#endif
 
 FuzzSeeds makeSeeds()
 {
@@ -58,7 +64,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static UserResponseEngine* engine = new UserResponseEngine();
     const char* path = writeFuzzFile(data, size, ".wav");
 
     WavInfo info;
@@ -69,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
     }
 
+#ifndef SELVARINE_FUZZ_READER_ONLY
+    static UserResponseEngine* engine = new UserResponseEngine();
     // Through the engine at the chosen rate and mode, then a few samples.
     const std::uint8_t pick = size > 0 ? data[size - 1] : 0;
     engine->setSampleRate(kRates[pick % std::size(kRates)]);
@@ -79,5 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine->processStereo(left, right);
         left = right = 0.0;
     }
+#endif
     return 0;
 }

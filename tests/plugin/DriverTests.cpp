@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -393,4 +394,117 @@ TEST(Driver, WorksWithoutAHost)
     EXPECT_EQ(plugin.tremoloTempo(), 120.0);
     for (int i = 0; i < 128; ++i)
         ASSERT_TRUE(std::isfinite(block.left[i]));
+}
+
+namespace {
+
+// A plucked-string-like test signal: decaying partials with a noise attack
+// every `period` samples, the same in both channels.
+Buffers<double> plucks(int frames, int period, double level)
+{
+    Buffers<double> b(frames);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> dist(-1.0, 1.0);
+    for (int i = 0; i < frames; ++i) {
+        const int t = i % period;
+        const double decay = std::exp(-t / 3000.0);
+        const double attack = t < 200 ? dist(rng) * (1.0 - t / 200.0) : 0.0;
+        const double v = level * decay * (std::sin(0.031 * t) + 0.5 * std::sin(0.094 * t) + 0.3 * attack);
+        b.left[i] = b.right[i] = v;
+    }
+    return b;
+}
+
+// The instance's output for `signal`, in host blocks of 512 samples.
+std::vector<double> render(Doxaro& plugin, Buffers<double> signal)
+{
+    const int frames = int(signal.left.size());
+    Buffers<double> out(frames);
+    for (int start = 0; start < frames; start += 512) {
+        const int count = std::min(512, frames - start);
+        double* in[2] = {signal.left.data() + start, signal.right.data() + start};
+        double* outs[2] = {out.left.data() + start, out.right.data() + start};
+        plugin.processDoubleReplacing(in, outs, count);
+    }
+    std::vector<double> both = out.left;
+    both.insert(both.end(), out.right.begin(), out.right.end());
+    return both;
+}
+
+// Program and extra settings for one case: every block that keeps an audio
+// memory has to take part in some case (gate, both amplifier rates, tremolo,
+// spring, mono and stereo cabinets, limiter).
+void everythingOn(Doxaro& plugin, bool stereo)
+{
+    plugin.setParameter(param::GateOnOff, 0.0f);
+    plugin.setParameter(param::GateThreshold, 0.2f);
+    plugin.setParameter(param::AmpOnOff, 0.0f);
+    plugin.setParameter(param::FxOnOff, 0.0f);
+    plugin.setParameter(param::TremoloSync, 1.0f);
+    plugin.setParameter(param::TremoloSpeed, 0.37f);
+    plugin.setParameter(param::TremoloDepth, 0.8f);
+    plugin.setParameter(param::Reverb, 0.7f);
+    plugin.setParameter(param::CabType, stereo ? 1.0f : 0.0f);
+    plugin.setParameter(param::LimiterOnOff, 0.0f);
+}
+
+} // namespace
+
+// A host that stops and starts processing (effMainsChanged off, on), with or
+// without a rate change in between, hears afterwards exactly what a new
+// instance with the same settings plays: nothing of the earlier audio is left
+// in any filter, envelope, LFO, reverb line, convolver or limiter.
+TEST(Driver, RestartSoundsLikeANewInstance)
+{
+    struct Case {
+        int program;
+        float rate;
+        float earlierRate; // the rate before the restart
+        bool suspend;      // suspend() before resume()
+        int extras;        // 0 factory settings, 1 everything on mono, 2 everything on stereo
+    };
+    std::vector<Case> cases;
+    for (int program = 0; program < Doxaro::kNumPrograms; ++program)
+        cases.push_back({program, 44100.0f, 44100.0f, program % 2 == 0, 0});
+    for (int extras : {1, 2})
+        for (int program : {0, 5, 11, 17})
+            cases.push_back({program, 44100.0f, 44100.0f, true, extras});
+    cases.push_back({3, 96000.0f, 96000.0f, false, 1});
+    cases.push_back({8, 96000.0f, 44100.0f, true, 2});
+    cases.push_back({13, 48000.0f, 192000.0f, true, 1});
+    cases.push_back({21, 44100.0f, 88200.0f, true, 2});
+
+    const Buffers<double> earlier = plucks(30000, 7000, 0.9);
+    const Buffers<double> later = plucks(9000, 4000, 0.6);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "program " << c.program << " at " << c.rate << " Hz after " << c.earlierRate
+                                        << " Hz, suspend " << c.suspend << ", extras " << c.extras);
+        const auto setUp = [&c](Doxaro& plugin, float rate) {
+            plugin.setSampleRate(rate);
+            plugin.setProgram(c.program);
+            if (c.extras > 0)
+                everythingOn(plugin, c.extras == 2);
+            plugin.resume();
+        };
+        const std::unique_ptr<Doxaro> fresh = makePlugin();
+        setUp(*fresh, c.rate);
+        const std::vector<double> expected = render(*fresh, later);
+
+        const std::unique_ptr<Doxaro> used = makePlugin();
+        setUp(*used, c.earlierRate);
+        const std::vector<double> before = render(*used, earlier);
+        ASSERT_GT(*std::max_element(before.begin(), before.end()), 0.0);
+        if (c.suspend)
+            used->suspend();
+        used->setSampleRate(c.rate);
+        used->resume();
+        const std::vector<double> after = render(*used, later);
+
+        ASSERT_EQ(after.size(), expected.size());
+        int firstDifference = -1;
+        for (std::size_t i = 0; i < after.size() && firstDifference < 0; ++i)
+            if (std::memcmp(&after[i], &expected[i], sizeof(double)) != 0)
+                firstDifference = int(i);
+        EXPECT_EQ(firstDifference, -1) << "sample " << firstDifference;
+    }
 }
