@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -65,6 +66,9 @@ struct IgnoredMessages : UserMessages {
     void show(const char*) override {}
 };
 
+struct Folder;
+Folder& folder();
+
 // The harness's own folder: the WAV files paths may name, and the files it loads and saves.
 struct Folder {
     std::string path;
@@ -76,6 +80,11 @@ struct Folder {
         if (::mkdtemp(name.data()) == nullptr)
             std::abort();
         path = name;
+        // Gone when the process ends normally; a crash leaves it for the reproducer.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder().path, ignored);
+        });
         const std::vector<std::uint8_t> files[] = {
             makeWav(1, 16, 1, 44100, 96),       makeWav(1, 24, 2, 48000, 200),
             makeWav(3, 32, 2, 96000, 64),       makeWav(1, 32, 1, 192000, 300),
