@@ -79,8 +79,8 @@ private:
     // One prepared response: what the audio thread reads while it is current.
     struct ResponseSet {
         std::vector<double> headTaps; // B head taps in reverse order (tap B-1 first)
-        std::vector<double> stage1;   // 7 packed partition spectra of stage 1
-        std::vector<double> stage2;   // 7 packed partition spectra of stage 2
+        std::vector<double> stage1;   // 7 grouped partition spectra of stage 1
+        std::vector<double> stage2;   // 7 grouped partition spectra of stage 2
     };
 
     // Samples per piece of a block: the head's line holds B - 1 older

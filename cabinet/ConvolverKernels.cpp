@@ -20,6 +20,23 @@ const ConvolverKernels kBaselineConvolverKernels =
 
 const ConvolverKernels kPlainConvolverKernels = makeConvolverKernels<ConvLanes1>("plain, 1 lane");
 
+void groupSpectrum(const double* __restrict__ packed, double* __restrict__ grouped, int n) noexcept
+{
+    const int m = n / 2;
+    const int g = spectrumGroup(n);
+    if (g == kSpectrumGroup) {
+        constexpr int G = kSpectrumGroup;
+        for (int k = 0; k < m; k += G) {
+            for (int i = 0; i < G; ++i) {
+                grouped[2 * k + i] = packed[k + i];
+                grouped[2 * k + G + i] = packed[m + k + i];
+            }
+        }
+    } else {
+        std::copy_n(packed, n, grouped);
+    }
+}
+
 const ConvolverKernels& ConvolverKernels::best() noexcept
 {
     // Decided once, on first use (thread-safe static).

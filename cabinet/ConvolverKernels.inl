@@ -144,28 +144,35 @@ void headBlock(const double* taps, const double* line, double* out, int b, int c
         out[i] = headSampleScalar(taps, line + i, b);
 }
 
+// Bin k's real part in a grouped spectrum with groups of g bins (its
+// imaginary part follows g places on). A vector of W bins starting at a
+// multiple of W lies inside one group when W divides g.
+inline int groupedReal(int k, int g) noexcept
+{
+    return 2 * (k - k % g) + k % g;
+}
+
 template <typename L>
 void multiplySpectra(const double* __restrict__ x, const double* __restrict__ h, double* __restrict__ p, int n) noexcept
 {
     using V = typename L::V;
     constexpr int W = L::width;
+    const int g = spectrumGroup(n);
+    if constexpr (W > 1) {
+        if (g % W != 0)
+            return multiplySpectra<ConvLanes1>(x, h, p, n);
+    }
     const int m = n / 2;
-    int k = 0;
-    for (; k + W <= m; k += W) {
-        const V xr = L::load(x + k), xi = L::load(x + m + k);
-        const V hr = L::load(h + k), hi = L::load(h + m + k);
+    for (int k = 0; k < m; k += W) {
+        const int r = groupedReal(k, g);
+        const V xr = L::load(x + r), xi = L::load(x + r + g);
+        const V hr = L::load(h + r), hi = L::load(h + r + g);
         L::store(p + k, xr * hr - xi * hi);
         L::store(p + m + k, xr * hi + xi * hr);
     }
-    for (; k < m; ++k) {
-        const double xr = x[k], xi = x[m + k];
-        const double hr = h[k], hi = h[m + k];
-        p[k] = xr * hr - xi * hi;
-        p[m + k] = xr * hi + xi * hr;
-    }
-    // Bins 0 and N/2 are real and share slot pairs 0 and N/2.
+    // Bins 0 and N/2 are real and share the first slot pair.
     p[0] = x[0] * h[0];
-    p[m] = x[m] * h[m];
+    p[m] = x[g] * h[g];
 }
 
 // The seven products due in a block, summed as
@@ -173,31 +180,34 @@ void multiplySpectra(const double* __restrict__ x, const double* __restrict__ h,
 // multiplySpectra from spectrum x[j] and partition spectrum h + j·n.
 //
 // The bins go in runs of kRun, each run in three passes (d0 + d1, then
-// + (d2 + d3), then + ((d4 + d5) + d6)) through a small buffer: a pass reads
-// at most six arrays at once. Reading all fourteen arrays in one pass made
-// the processor's first-level cache evict its own lines, as the arrays lie
-// a multiple of 4 KiB apart.
+// + (d2 + d3), then + ((d4 + d5) + d6)) through a small buffer, so that a
+// pass reads at most three spectra and three partition spectra at once.
 template <typename L>
 void sumProducts(const double* const* x, const double* __restrict__ h, double* __restrict__ acc, int n) noexcept
 {
     using V = typename L::V;
     constexpr int W = L::width;
+    const int g = spectrumGroup(n);
+    if constexpr (W > 1) {
+        if (g % W != 0)
+            return sumProducts<ConvLanes1>(x, h, acc, n);
+    }
     constexpr int kRun = 64;
     const int m = n / 2;
     const std::size_t stride = std::size_t(n);
     auto product = [&](int j, int k, V& re, V& im) {
-        const double* xj = x[j];
-        const double* hj = h + std::size_t(j) * stride;
-        const V xr = L::load(xj + k), xi = L::load(xj + m + k);
-        const V hr = L::load(hj + k), hi = L::load(hj + m + k);
+        const int r = groupedReal(k, g);
+        const double* xj = x[j] + r;
+        const double* hj = h + std::size_t(j) * stride + std::size_t(r);
+        const V xr = L::load(xj), xi = L::load(xj + g);
+        const V hr = L::load(hj), hi = L::load(hj + g);
         re = xr * hr - xi * hi;
         im = xr * hi + xi * hr;
     };
-    const int vectorBins = m - m % W;
     alignas(64) double sumRe[kRun];
     alignas(64) double sumIm[kRun];
-    for (int start = 0; start < vectorBins; start += kRun) {
-        const int end = std::min(vectorBins, start + kRun);
+    for (int start = 0; start < m; start += kRun) {
+        const int end = std::min(m, start + kRun);
         for (int k = start; k < end; k += W) {
             V r0, i0, r1, i1;
             product(0, k, r0, i0);
@@ -221,25 +231,13 @@ void sumProducts(const double* const* x, const double* __restrict__ h, double* _
             L::store(acc + m + k, L::load(sumIm + (k - start)) + ((i4 + i5) + i6));
         }
     }
+    // The real bins 0 and N/2, at grouped places 0 and g.
     constexpr int P = 7;
-    for (int k = vectorBins; k < m; ++k) {
-        double re[P], im[P];
-        for (int j = 0; j < P; ++j) {
-            const double* xj = x[j];
-            const double* hj = h + std::size_t(j) * stride;
-            const double xr = xj[k], xi = xj[m + k];
-            const double hr = hj[k], hi = hj[m + k];
-            re[j] = xr * hr - xi * hi;
-            im[j] = xr * hi + xi * hr;
-        }
-        acc[k] = ((re[0] + re[1]) + (re[2] + re[3])) + ((re[4] + re[5]) + re[6]);
-        acc[m + k] = ((im[0] + im[1]) + (im[2] + im[3])) + ((im[4] + im[5]) + im[6]);
-    }
-    // The real bins 0 and N/2.
     for (int bin = 0; bin <= m; bin += m) {
+        const std::size_t place = bin == 0 ? 0 : std::size_t(g);
         double d[P];
         for (int j = 0; j < P; ++j)
-            d[j] = x[j][bin] * h[std::size_t(j) * stride + std::size_t(bin)];
+            d[j] = x[j][place] * h[std::size_t(j) * stride + place];
         acc[bin] = ((d[0] + d[1]) + (d[2] + d[3])) + ((d[4] + d[5]) + d[6]);
     }
 }

@@ -30,6 +30,7 @@ PartitionedStage::PartitionedStage(int blockLength, const ConvolverKernels* kern
     , tailSum_(std::size_t(2 * blockLength), 0.0)
     , partitionSpectra_(nullptr)
     , partition_(std::size_t(2 * blockLength), 0.0)
+    , partitionSpectrum_(std::size_t(2 * blockLength), 0.0)
     , audioTransform_(2 * blockLength)
     , prepTransform_(2 * blockLength)
     , kernels_(kernels != nullptr ? kernels : &ConvolverKernels::best())
@@ -98,7 +99,8 @@ void PartitionedStage::prepare(const double* response, double* spectra) noexcept
         // is a linear convolution without wrap-around.
         std::copy_n(response + std::size_t(p) * b, b, partition_.begin());
         std::fill(partition_.begin() + std::ptrdiff_t(b), partition_.end(), 0.0);
-        prepTransform_.forward(partition_.data(), spectra + std::size_t(p) * n);
+        prepTransform_.forward(partition_.data(), partitionSpectrum_.data());
+        groupSpectrum(partitionSpectrum_.data(), spectra + std::size_t(p) * n, int(n));
     }
 }
 
@@ -144,11 +146,13 @@ void PartitionedStage::transformBlock(bool spread) noexcept
     blockIndex_ &= mask;
     const int block = blockIndex_;
 
+    // The accumulator is free until the products are summed into it.
+    double* __restrict__ acc = accumulator_.data();
     double* const spectrum = spectrumOf(block);
-    audioTransform_.forward(inputBlock_.data(), spectrum);
+    audioTransform_.forward(inputBlock_.data(), acc);
+    groupSpectrum(acc, spectrum, n);
     inRing_[block & (kHistory - 1)] = false;
 
-    double* __restrict__ acc = accumulator_.data();
     double* scratch = scratch_.data();
     auto scratchOf = [&](int age) { return scratch + std::size_t(age) * std::size_t(n); };
     if (partialsReady_) {
@@ -180,27 +184,26 @@ void PartitionedStage::transformBlock(bool spread) noexcept
         }
     }
 
-    double* result = inputBlock_.data();
+    // The inverse goes to the scratch, whose products are used up by now, so
+    // the input block keeps its zero second half and needs no clearing: the
+    // next block overwrites the first.
+    double* result = scratch;
     audioTransform_.inverse(accumulator_.data(), result);
 
-    // Free the half of the output ring that was read since the last block,
-    // then overlap-add the new block result (scaled by 1/N) from readPos_,
-    // which is 0 or b here.
-    double* out = outputRing_.data();
+    // Overlap-add the new block result (scaled by 1/N) from readPos_, which
+    // is 0 or b here, into the half of the output ring that was not read
+    // since the last block, and write it over the half that was (0 + value
+    // as in clearing that half and adding, so that even a zero keeps its
+    // sign).
+    double* __restrict__ out = outputRing_.data();
     const double scale = 1.0 / double(n);
-    if (readPos_ == 0) {
-        std::fill(out + b, out + n, 0.0);
-        for (int j = 0; j < n; ++j)
-            out[j] += result[j] * scale;
-    } else {
-        std::fill(out, out + b, 0.0);
-        for (int j = 0; j < b; ++j)
-            out[b + j] += result[j] * scale;
-        for (int j = b; j < n; ++j)
-            out[j - b] += result[j] * scale;
-    }
+    const int keep = readPos_ == 0 ? 0 : b;  // the half still to be read
+    const int freed = b - keep;              // the half read since the last block
+    for (int j = 0; j < b; ++j)
+        out[keep + j] += result[j] * scale;
+    for (int j = 0; j < b; ++j)
+        out[freed + j] = 0.0 + result[b + j] * scale;
 
-    std::fill(inputBlock_.begin(), inputBlock_.end(), 0.0);
     if (spread) {
         // The rest of this block's work is owed, with the set installed now
         // (install() finishes it before a new set replaces this one).
@@ -267,6 +270,7 @@ void PartitionedStage::clear() noexcept
         blocksSinceClear_ = false;
     }
     std::fill(partition_.begin(), partition_.end(), 0.0);
+    std::fill(partitionSpectrum_.begin(), partitionSpectrum_.end(), 0.0);
     fillCount_ = 0;
     readPos_ = 0;
     blockIndex_ = 0;

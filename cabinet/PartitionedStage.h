@@ -67,8 +67,9 @@ public:
     // Doubles in one prepared set of partition spectra: 7·N.
     int spectraSize() const noexcept { return kPartitions * transformLength_; }
 
-    // Loading side: transforms response[0 .. 7·b-1] into seven packed
-    // partition spectra written to `spectra` (spectraSize() doubles).
+    // Loading side: transforms response[0 .. 7·b-1] into seven partition
+    // spectra, grouped for the product loops (see groupSpectrum()), written
+    // to `spectra` (spectraSize() doubles).
     void prepare(const double* response, double* spectra) noexcept;
 
     // Audio side: the partition spectra used from the next block transform on
@@ -144,16 +145,17 @@ private:
 
     int blockLength_;                   // b, samples per input block and per partition
     int transformLength_;               // N = 2·b
-    std::vector<double> inputBlock_;    // audio: N, the block being filled (first b) and zeros; also the inverse result
-    std::vector<double> spectra_;       // audio: 8 × N, packed transforms of the last eight blocks (by ring position mod 8)
-    std::vector<double> scratch_;       // audio: 7 × N, products formed when due
+    std::vector<double> inputBlock_;    // audio: N, the block being filled (first b), then zeros that stay
+    std::vector<double> spectra_;       // audio: 8 × N, grouped transforms of the last eight blocks (by ring position mod 8)
+    std::vector<double> scratch_;       // audio: 7 × N, products formed when due, then the inverse result
     std::vector<double> outputRing_;    // audio: N, output samples read one per call
     std::vector<double> accumulator_;   // audio: N, the products due in this block, summed
     std::vector<double> productRing_;   // audio: 32 slots × N, products waiting for their block
     std::vector<double> pairSum_;       // audio: N, (d2 + d3) of the next block's due products
     std::vector<double> tailSum_;       // audio: N, ((d4 + d5) + d6) of the next block's due products
-    const double* partitionSpectra_;    // audio: installed set of 7 × N packed partition spectra (also that of owed work)
+    const double* partitionSpectra_;    // audio: installed set of 7 × N grouped partition spectra (also that of owed work)
     std::vector<double> partition_;     // loading: N, one zero-padded partition before its transform
+    std::vector<double> partitionSpectrum_; // loading: N, its packed transform before it is grouped
     FFTReal audioTransform_;            // audio: forward and inverse of the per-sample path
     FFTReal prepTransform_;             // loading: partition transforms, so loading never touches audio scratch
     const ConvolverKernels* kernels_;   // the spectrum product loop in use

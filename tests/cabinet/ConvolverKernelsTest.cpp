@@ -1,5 +1,6 @@
 // Every copy of the convolver's loops against the plain one, on the counts
-// and lengths where the vector loops hand over to their remainders.
+// and lengths where the vector loops hand over to their remainders, and the
+// spectrum products against the complex products they stand for.
 
 #include "cabinet/ConvolverKernels.h"
 
@@ -69,35 +70,72 @@ TEST(ConvolverKernels, HeadOfSilenceIsPositiveZero)
     }
 }
 
-TEST(ConvolverKernels, SpectrumProductsEqualThePlainLoop)
+// The product of two grouped spectra, written packed, against the complex
+// product of the packed spectra bin by bin (with the two real bins), and
+// every vector copy against the plain loop bit for bit.
+TEST(ConvolverKernels, SpectrumProductsOfGroupedSpectraAreThePackedProducts)
 {
-    for (int n : {8, 12, 128, 1024, 2048}) {
-        const std::vector<double> x = noise(std::size_t(n), 3);
-        const std::vector<double> h = noise(std::size_t(n), 4);
-        std::vector<double> expected(static_cast<std::size_t>(n), 0.0);
-        kPlainConvolverKernels.multiplySpectra(x.data(), h.data(), expected.data(), n);
-        // The two real bins and one complex bin, worked by hand.
-        const int m = n / 2;
-        EXPECT_EQ(expected[0], x[0] * h[0]);
-        EXPECT_EQ(expected[std::size_t(m)], x[std::size_t(m)] * h[std::size_t(m)]);
-        EXPECT_EQ(expected[1], x[1] * h[1] - x[std::size_t(m + 1)] * h[std::size_t(m + 1)]);
-        EXPECT_EQ(expected[std::size_t(m + 1)], x[1] * h[std::size_t(m + 1)] + x[std::size_t(m + 1)] * h[1]);
+    for (int n : {8, 16, 32, 128, 1024, 2048}) {
+        const std::size_t size = std::size_t(n);
+        const std::vector<double> x = noise(size, 3);
+        const std::vector<double> h = noise(size, 4);
+        std::vector<double> gx(size), gh(size);
+        groupSpectrum(x.data(), gx.data(), n);
+        groupSpectrum(h.data(), gh.data(), n);
+        std::vector<double> expected(size, 99.0);
+        kPlainConvolverKernels.multiplySpectra(gx.data(), gh.data(), expected.data(), n);
+        const std::size_t m = size / 2;
+        EXPECT_EQ(expected[0], x[0] * h[0]) << "n=" << n;
+        EXPECT_EQ(expected[m], x[m] * h[m]) << "n=" << n;
+        for (std::size_t k = 1; k < m; ++k) {
+            ASSERT_EQ(expected[k], x[k] * h[k] - x[m + k] * h[m + k]) << "n=" << n << " bin " << k;
+            ASSERT_EQ(expected[m + k], x[k] * h[m + k] + x[m + k] * h[k]) << "n=" << n << " bin " << k;
+        }
         for (const ConvolverKernels* kernels : vectorCopies()) {
-            std::vector<double> p(std::size_t(n), 99.0);
-            kernels->multiplySpectra(x.data(), h.data(), p.data(), n);
-            for (int i = 0; i < n; ++i)
-                ASSERT_TRUE(sameBits(p[std::size_t(i)], expected[std::size_t(i)]))
-                    << kernels->name << " n=" << n << " value " << i;
+            std::vector<double> p(size, 99.0);
+            kernels->multiplySpectra(gx.data(), gh.data(), p.data(), n);
+            for (std::size_t i = 0; i < size; ++i)
+                ASSERT_TRUE(sameBits(p[i], expected[i])) << kernels->name << " n=" << n << " value " << i;
         }
     }
 }
 
+// Grouping moves every value of a packed spectrum to groupedIndex() and
+// nowhere else; spectra of a single group keep the packed layout.
+TEST(ConvolverKernels, GroupingMovesEveryValueOnce)
+{
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(groupedIndex(i, 8), i);
+    for (int n : {8, 16, 64, 1024}) {
+        std::vector<double> packed(static_cast<std::size_t>(n)), grouped(static_cast<std::size_t>(n), -1.0);
+        for (int i = 0; i < n; ++i)
+            packed[std::size_t(i)] = double(i);
+        groupSpectrum(packed.data(), grouped.data(), n);
+        std::vector<int> hits(std::size_t(n), 0);
+        for (int i = 0; i < n; ++i) {
+            const int place = groupedIndex(i, n);
+            ASSERT_GE(place, 0);
+            ASSERT_LT(place, n);
+            ++hits[std::size_t(place)];
+            EXPECT_EQ(grouped[std::size_t(place)], double(i)) << "n=" << n << " value " << i;
+        }
+        for (int hit : hits)
+            EXPECT_EQ(hit, 1);
+    }
+    // Bin 1's real and imaginary parts of a 32-value spectrum, and the real
+    // bin 16 in bin 0's imaginary place.
+    EXPECT_EQ(groupedIndex(1, 32), 1);
+    EXPECT_EQ(groupedIndex(17, 32), 9);
+    EXPECT_EQ(groupedIndex(16, 32), 8);
+    EXPECT_EQ(groupedIndex(9, 32), 17);
+}
+
 // The seven due products summed in one go against products formed one by one
-// and summed in the stage's order, for lengths with and without a scalar
-// remainder and longer than one run of the loop.
+// and summed in the stage's order, for lengths shorter than one run of the
+// loop and longer.
 TEST(ConvolverKernels, SummedProductsEqualProductsSummedInOrder)
 {
-    for (int n : {8, 10, 128, 1024, 2048}) {
+    for (int n : {8, 16, 32, 128, 1024, 2048}) {
         const std::size_t size = std::size_t(n);
         std::vector<std::vector<double>> spectra;
         for (unsigned j = 0; j < 7; ++j)
