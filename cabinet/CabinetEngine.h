@@ -2,6 +2,7 @@
 
 #include "cabinet/CabinetSlot.h"
 #include "cabinet/Convolver.h"
+#include "cabinet/ScaledConvolution.h"
 #include "dsp/RateBand.h"
 #include "dsp/Relaxed.h"
 #include "dsp/ChebyFilter.h"
@@ -85,36 +86,24 @@ public:
     // Audio thread, in place: mono mode.
     void process(double& sample) noexcept
     {
-        Convolver& left = lowRate_ ? smallConvolvers_[0] : largeConvolvers_[0];
-        sample = kMonoOutputFactor * left.processSample(sample);
+        ScaledConvolution::sample(activePair()[0], sample, kMonoOutputFactor);
     }
     // Audio thread, in place: stereo mode.
     void processStereo(double& left, double& right) noexcept
     {
-        Convolver* pair = lowRate_ ? smallConvolvers_ : largeConvolvers_;
-        left = kStereoOutputFactor * pair[0].processSample(left);
-        right = kStereoOutputFactor * pair[1].processSample(right);
+        ScaledConvolution::stereoSample(activePair(), left, right, kStereoOutputFactor);
     }
 
     // Audio thread, in place, n samples: the same as process() on each.
     void processBlock(double* samples, int n) noexcept
     {
-        Convolver& left = lowRate_ ? smallConvolvers_[0] : largeConvolvers_[0];
-        left.processBlock(samples, n);
-        for (int i = 0; i < n; ++i)
-            samples[i] = kMonoOutputFactor * samples[i];
+        ScaledConvolution::block(activePair()[0], samples, n, kMonoOutputFactor);
     }
     // Audio thread, in place, n samples per channel: the same as
     // processStereo() on each pair.
     void processStereoBlock(double* left, double* right, int n) noexcept
     {
-        Convolver* pair = lowRate_ ? smallConvolvers_ : largeConvolvers_;
-        pair[0].processBlock(left, n);
-        pair[1].processBlock(right, n);
-        for (int i = 0; i < n; ++i) {
-            left[i] = kStereoOutputFactor * left[i];
-            right[i] = kStereoOutputFactor * right[i];
-        }
+        ScaledConvolution::stereoBlock(activePair(), left, right, n, kStereoOutputFactor);
     }
 
     // Inspection (parameter side).
@@ -132,6 +121,8 @@ private:
     // Records `value` as the last one of its setting; rebuilds when it
     // differs from the previous one and a rate is set. True when rebuilt.
     bool rebuildOnChange(float& last, float value) noexcept;
+    // Audio thread: the left and right convolvers of the size the rate uses.
+    Convolver* activePair() noexcept { return lowRate_ ? smallConvolvers_ : largeConvolvers_; }
 
     const double* bank_;                          // stored responses, read-only (may be null)
     float sampleRate_ = 44100.0f;                 // Hz, the host rate

@@ -1,5 +1,7 @@
 #include "cabinet/UserResponseEngine.h"
 
+#include "cabinet/ScaledConvolution.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -57,7 +59,7 @@ void UserResponseEngine::loadUserResponse(const char* path)
     }
 
     // Everything is prepared before the convolvers publish it.
-    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
+    Convolver* pair = activePair();
     pair[0].loadResponse(channelResponse[0].data());
     if (stereo)
         pair[1].loadResponse(channelResponse[1].data());
@@ -127,32 +129,20 @@ void UserResponseEngine::taper(int length)
 
 void UserResponseEngine::process(double& sample)
 {
-    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
-    sample = kOutputGain * pair[0].processSample(sample);
+    ScaledConvolution::sample(activePair()[0], sample, kOutputGain);
 }
 
 void UserResponseEngine::processStereo(double& left, double& right)
 {
-    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
-    left = kOutputGain * pair[0].processSample(left);
-    right = kOutputGain * pair[1].processSample(right);
+    ScaledConvolution::stereoSample(activePair(), left, right, kOutputGain);
 }
 
 void UserResponseEngine::processBlock(double* samples, int n) noexcept
 {
-    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
-    pair[0].processBlock(samples, n);
-    for (int i = 0; i < n; ++i)
-        samples[i] = kOutputGain * samples[i];
+    ScaledConvolution::block(activePair()[0], samples, n, kOutputGain);
 }
 
 void UserResponseEngine::processStereoBlock(double* left, double* right, int n) noexcept
 {
-    Convolver* pair = lowRate ? smallConvolvers : largeConvolvers;
-    pair[0].processBlock(left, n);
-    pair[1].processBlock(right, n);
-    for (int i = 0; i < n; ++i) {
-        left[i] = kOutputGain * left[i];
-        right[i] = kOutputGain * right[i];
-    }
+    ScaledConvolution::stereoBlock(activePair(), left, right, n, kOutputGain);
 }

@@ -76,6 +76,8 @@ private:
     bool copySamples(const char* path);
     // Multiplies the first `length` samples by the window centred on the peak.
     void taper(int length);
+    // The left and right convolvers of the size the current rate uses.
+    Convolver* activePair() noexcept { return lowRate ? smallConvolvers : largeConvolvers; }
 
     float sampleRate = 44100.0f;             // Hz, host rate (set at resume)
     Relaxed<bool> loaded = false;            // the last load gave a response (loading thread writes)

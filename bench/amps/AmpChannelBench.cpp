@@ -24,28 +24,48 @@ std::vector<double> guitarLikeInput(float rate)
     return input;
 }
 
-// One channel run at `rate` (44100 = host rate, 88200 = "High Res." at 44.1 kHz).
-// Items are samples at the channel's rate; per_sample is the time per sample.
-template <typename Channel>
-void channelProcess(benchmark::State& state)
+// Items are samples at the block's rate; per_sample is the time per sample,
+// shown with an SI prefix (e.g. "70n" = 70 ns).
+void countSamples(benchmark::State& state)
 {
-    const float rate = float(state.range(0));
-    Channel channel;
-    channel.setSampleRate(rate);
-    channel.setEnabled(true);
-    const std::vector<double> input = guitarLikeInput(rate);
+    state.SetItemsProcessed(state.iterations() * kBlock);
+    state.counters["per_sample"] =
+        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The input through the block one sample at a time.
+template <typename Block>
+void runPerSample(benchmark::State& state, Block& block, const std::vector<double>& input)
+{
     SampleFrame frame;
     for (auto _ : state) {
         for (double x : input) {
             frame.value = x;
-            channel.process(&frame);
+            block.process(&frame);
             benchmark::DoNotOptimize(frame.value);
         }
     }
-    state.SetItemsProcessed(state.iterations() * kBlock);
-    // Seconds per sample, shown with an SI prefix (e.g. "70n" = 70 ns).
-    state.counters["per_sample"] =
-        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    countSamples(state);
+}
+
+// Sets the channel up at the benchmark's rate (44100 = host rate, 88200 =
+// "High Res." at 44.1 kHz), switched on, and gives the input for that rate.
+template <typename Channel>
+std::vector<double> setUpChannel(benchmark::State& state, Channel& channel)
+{
+    const float rate = float(state.range(0));
+    channel.setSampleRate(rate);
+    channel.setEnabled(true);
+    return guitarLikeInput(rate);
+}
+
+// One channel, sample by sample.
+template <typename Channel>
+void channelProcess(benchmark::State& state)
+{
+    Channel channel;
+    const std::vector<double> input = setUpChannel(state, channel);
+    runPerSample(state, channel, input);
 }
 
 // The same through processBlock(), the whole input as one block, as the
@@ -53,20 +73,15 @@ void channelProcess(benchmark::State& state)
 template <typename Channel>
 void channelBlock(benchmark::State& state)
 {
-    const float rate = float(state.range(0));
     Channel channel;
-    channel.setSampleRate(rate);
-    channel.setEnabled(true);
-    const std::vector<double> input = guitarLikeInput(rate);
+    const std::vector<double> input = setUpChannel(state, channel);
     std::vector<double> buffer(input.size());
     for (auto _ : state) {
         buffer = input;
         channel.processBlock(buffer.data(), int(buffer.size()));
         benchmark::DoNotOptimize(buffer.data());
     }
-    state.SetItemsProcessed(state.iterations() * kBlock);
-    state.counters["per_sample"] =
-        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    countSamples(state);
 }
 
 void chebyFilterProcess(benchmark::State& state)
@@ -75,17 +90,7 @@ void chebyFilterProcess(benchmark::State& state)
     filter.setSampleRate(88200.0f);
     filter.selectCoefficients();
     const std::vector<double> input = guitarLikeInput(88200.0f);
-    SampleFrame frame;
-    for (auto _ : state) {
-        for (double x : input) {
-            frame.value = x;
-            filter.process(&frame);
-            benchmark::DoNotOptimize(frame.value);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kBlock);
-    state.counters["per_sample"] =
-        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    runPerSample(state, filter, input);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "cabinet/Convolver.h"
 #include "cabinet/FFTReal.h"
 #include "cabinet/IrBank.h"
+#include "bench/support/Noise.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,21 +11,11 @@
 #endif
 
 #include <chrono>
-#include <cmath>
-#include <random>
 #include <vector>
 
 namespace {
 
-std::vector<double> noise(std::size_t n, unsigned seed, double decay = 0.0)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = dist(rng) * std::exp(-decay * double(i));
-    return x;
-}
+using bench_support::noise;
 
 void fftSizes(benchmark::internal::Benchmark* b)
 {
@@ -34,54 +25,50 @@ void fftSizes(benchmark::internal::Benchmark* b)
 
 // --- Real FFT ----------------------------------------------------------------
 
-// The loops FFTReal picks on this processor, and the baseline copy that runs
-// on processors without AVX2.
-void runForward(benchmark::State& state, const FFTRealKernels* kernels)
-{
-    const int n = int(state.range(0));
-    FFTReal fft(n, kernels);
-    std::vector<double> x = noise(std::size_t(n), 1), f(static_cast<std::size_t>(n));
-    for (auto _ : state) {
-        fft.forward(x.data(), f.data());
-        benchmark::DoNotOptimize(f.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-    state.SetLabel(fft.kernels().name);
-}
-void BM_FFTRealForward(benchmark::State& state) { runForward(state, nullptr); }
-BENCHMARK(BM_FFTRealForward)->Apply(fftSizes);
-void BM_FFTRealForwardBaseline(benchmark::State& state) { runForward(state, &kBaselineFFTKernels); }
-BENCHMARK(BM_FFTRealForwardBaseline)->Apply(fftSizes);
+enum class Direction { Forward, Inverse };
 
-void runInverse(benchmark::State& state, const FFTRealKernels* kernels)
+// One transform of n noise samples, with the loops FFTReal picks on this
+// processor (kernels null) or with the baseline copy that runs on processors
+// without AVX2.
+template <Direction direction>
+void runTransform(benchmark::State& state, const FFTRealKernels* kernels)
 {
     const int n = int(state.range(0));
     FFTReal fft(n, kernels);
-    std::vector<double> f = noise(std::size_t(n), 2), x(static_cast<std::size_t>(n));
+    const std::vector<double> in = noise(std::size_t(n), direction == Direction::Forward ? 1 : 2);
+    std::vector<double> out(static_cast<std::size_t>(n));
     for (auto _ : state) {
-        fft.inverse(f.data(), x.data());
-        benchmark::DoNotOptimize(x.data());
+        if constexpr (direction == Direction::Forward)
+            fft.forward(in.data(), out.data());
+        else
+            fft.inverse(in.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
     state.SetLabel(fft.kernels().name);
 }
-void BM_FFTRealInverse(benchmark::State& state) { runInverse(state, nullptr); }
+void BM_FFTRealForward(benchmark::State& state) { runTransform<Direction::Forward>(state, nullptr); }
+BENCHMARK(BM_FFTRealForward)->Apply(fftSizes);
+void BM_FFTRealForwardBaseline(benchmark::State& state)
+{
+    runTransform<Direction::Forward>(state, &kBaselineFFTKernels);
+}
+BENCHMARK(BM_FFTRealForwardBaseline)->Apply(fftSizes);
+void BM_FFTRealInverse(benchmark::State& state) { runTransform<Direction::Inverse>(state, nullptr); }
 BENCHMARK(BM_FFTRealInverse)->Apply(fftSizes);
-void BM_FFTRealInverseBaseline(benchmark::State& state) { runInverse(state, &kBaselineFFTKernels); }
+void BM_FFTRealInverseBaseline(benchmark::State& state)
+{
+    runTransform<Direction::Inverse>(state, &kBaselineFFTKernels);
+}
 BENCHMARK(BM_FFTRealInverseBaseline)->Apply(fftSizes);
 
 #if defined(SELVARINE_BENCH_FFTW)
 // FFTW's real transforms with a measured plan, as the reference.
-void BM_FFTWForward(benchmark::State& state)
+
+// Times the plan's runs, then destroys the plan and frees its buffers.
+void timePlan(benchmark::State& state, fftw_plan plan, void* in, void* out)
 {
-    const int n = int(state.range(0));
-    double* in = fftw_alloc_real(std::size_t(n));
-    fftw_complex* out = fftw_alloc_complex(std::size_t(n / 2 + 1));
-    fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_MEASURE);
-    const std::vector<double> x = noise(std::size_t(n), 1);
-    std::copy(x.begin(), x.end(), in);
     for (auto _ : state) {
         fftw_execute(plan);
         benchmark::DoNotOptimize(out);
@@ -91,6 +78,17 @@ void BM_FFTWForward(benchmark::State& state)
     fftw_destroy_plan(plan);
     fftw_free(out);
     fftw_free(in);
+}
+
+void BM_FFTWForward(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    double* in = fftw_alloc_real(std::size_t(n));
+    fftw_complex* out = fftw_alloc_complex(std::size_t(n / 2 + 1));
+    fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_MEASURE);
+    const std::vector<double> x = noise(std::size_t(n), 1);
+    std::copy(x.begin(), x.end(), in);
+    timePlan(state, plan, in, out);
 }
 BENCHMARK(BM_FFTWForward)->Apply(fftSizes);
 
@@ -108,15 +106,7 @@ void BM_FFTWInverse(benchmark::State& state)
     // c2r destroys its input, which turns to inf/NaN after a few runs; the
     // time is what matters, not the values (a fresh copy per run measured
     // the same, copy excluded).
-    for (auto _ : state) {
-        fftw_execute(plan);
-        benchmark::DoNotOptimize(out);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-    fftw_destroy_plan(plan);
-    fftw_free(out);
-    fftw_free(in);
+    timePlan(state, plan, in, out);
 }
 BENCHMARK(BM_FFTWInverse)->Apply(fftSizes);
 #endif

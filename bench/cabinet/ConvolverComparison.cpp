@@ -28,6 +28,7 @@
 
 #include "cabinet/Convolver.h"
 #include "cabinet/ConvolverKernels.h"
+#include "bench/support/Noise.h"
 
 #if defined(SELVARINE_BENCH_ZITA)
 #include <zita-convolver.h>
@@ -39,27 +40,17 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<double> noise(std::size_t n, unsigned seed, double decay = 0.0)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = dist(rng) * std::exp(-decay * double(i));
-    return x;
-}
+using bench_support::noise;
 
 double processCpuSeconds()
 {

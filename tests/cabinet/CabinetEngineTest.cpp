@@ -1,6 +1,7 @@
 #include "cabinet/CabinetEngine.h"
 
 #include "TestBanks.h"
+#include "tests/support/Signals.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@
 namespace {
 
 using Signal = std::vector<double>;
+using testing_support::maxDifference;
+using testing_support::peak;
 
 const std::vector<double>& noiseBank()
 {
@@ -93,22 +96,6 @@ Outputs impulseResponse(const Rig& setup, const double* bank = noiseBank().data(
 {
     auto engine = makeEngine(setup, bank);
     return impulseResponse(*engine, setup.stereo);
-}
-
-double peak(const Signal& x, std::size_t from = 0, std::size_t to = std::numeric_limits<std::size_t>::max())
-{
-    double m = 0.0;
-    for (std::size_t i = from; i < std::min(to, x.size()); ++i)
-        m = std::max(m, std::abs(x[i]));
-    return m;
-}
-
-double maxDifference(const Signal& a, const Signal& b)
-{
-    double m = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        m = std::max(m, std::abs(a[i] - b[i]));
-    return m;
 }
 
 // The response of one cabinet alone, as the bank access builds it.

@@ -6,13 +6,12 @@
 #include "cabinet/CabinetEngine.h"
 #include "cabinet/Convolver.h"
 #include "TestBanks.h"
+#include "tests/support/Signals.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -20,15 +19,7 @@ namespace {
 
 using Signal = std::vector<double>;
 
-Signal noise(std::size_t n, unsigned seed, double decay)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    Signal x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = dist(rng) * std::exp(-decay * double(i));
-    return x;
-}
+using testing_support::noise;
 
 // Host call sizes, repeated until the signal is used up.
 struct Pattern {

@@ -5,25 +5,17 @@
 // response loads at arbitrary samples.
 
 #include "cabinet/Convolver.h"
+#include "tests/support/Signals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <vector>
 
 namespace {
 
-std::vector<double> noise(std::size_t n, unsigned seed, double decay)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = dist(rng) * std::exp(-decay * double(i));
-    return x;
-}
+using testing_support::noise;
 
 class ConvolverShortHead : public ::testing::TestWithParam<int> {};
 

@@ -1,4 +1,5 @@
 #include "cabinet/Convolver.h"
+#include "tests/support/Signals.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,9 @@ namespace {
 
 using Signal = std::vector<double>;
 
-Signal noise(std::size_t n, unsigned seed, double decay = 0.0)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    Signal x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = dist(rng) * std::exp(-decay * double(i));
-    return x;
-}
+using testing_support::maxDifference;
+using testing_support::noise;
+using testing_support::peak;
 
 Signal run(Convolver& conv, const Signal& input)
 {
@@ -44,22 +39,6 @@ Signal directConvolution(const Signal& h, const Signal& x)
         y[n] = double(sum);
     }
     return y;
-}
-
-double peak(const Signal& x)
-{
-    double m = 0.0;
-    for (double v : x)
-        m = std::max(m, std::abs(v));
-    return m;
-}
-
-double maxDifference(const Signal& a, const Signal& b)
-{
-    double m = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        m = std::max(m, std::abs(a[i] - b[i]));
-    return m;
 }
 
 class ConvolverSizes : public ::testing::TestWithParam<int> {};

@@ -436,16 +436,16 @@ std::vector<double> render(Doxaro& plugin, Buffers<double> signal)
 // spring, mono and stereo cabinets, limiter).
 void everythingOn(Doxaro& plugin, bool stereo)
 {
-    plugin.setParameter(param::GateOnOff, 0.0f);
-    plugin.setParameter(param::GateThreshold, 0.2f);
-    plugin.setParameter(param::AmpOnOff, 0.0f);
-    plugin.setParameter(param::FxOnOff, 0.0f);
-    plugin.setParameter(param::TremoloSync, 1.0f);
-    plugin.setParameter(param::TremoloSpeed, 0.37f);
-    plugin.setParameter(param::TremoloDepth, 0.8f);
-    plugin.setParameter(param::Reverb, 0.7f);
-    plugin.setParameter(param::CabType, stereo ? 1.0f : 0.0f);
-    plugin.setParameter(param::LimiterOnOff, 0.0f);
+    setParameters(plugin, {{param::GateOnOff, 0.0f},
+                           {param::GateThreshold, 0.2f},
+                           {param::AmpOnOff, 0.0f},
+                           {param::FxOnOff, 0.0f},
+                           {param::TremoloSync, 1.0f},
+                           {param::TremoloSpeed, 0.37f},
+                           {param::TremoloDepth, 0.8f},
+                           {param::Reverb, 0.7f},
+                           {param::CabType, stereo ? 1.0f : 0.0f},
+                           {param::LimiterOnOff, 0.0f}});
 }
 
 } // namespace

@@ -52,16 +52,22 @@ std::unique_ptr<Doxaro> makePlugin()
     return std::make_unique<Doxaro>(&FakeHost::callback);
 }
 
+void setParameters(Doxaro& plugin, std::initializer_list<ParameterValue> values)
+{
+    for (const ParameterValue& v : values)
+        plugin.setParameter(v.index, v.value);
+}
+
 void makeChainTransparent(Doxaro& plugin)
 {
-    plugin.setParameter(param::GateOnOff, 1.0f);
-    plugin.setParameter(param::AmpOnOff, 1.0f);
-    plugin.setParameter(param::FxOnOff, 1.0f);
-    plugin.setParameter(param::Cab1OnOff, 1.0f);
-    plugin.setParameter(param::Cab2OnOff, 1.0f);
-    plugin.setParameter(param::LimiterOnOff, 1.0f);
-    plugin.setParameter(param::HighRes, 1.0f);
-    plugin.setParameter(param::CabType, 0.0f);
-    plugin.setParameter(param::Bypass, 1.0f);
-    plugin.setParameter(param::Output, 1.0f);
+    setParameters(plugin, {{param::GateOnOff, 1.0f},
+                           {param::AmpOnOff, 1.0f},
+                           {param::FxOnOff, 1.0f},
+                           {param::Cab1OnOff, 1.0f},
+                           {param::Cab2OnOff, 1.0f},
+                           {param::LimiterOnOff, 1.0f},
+                           {param::HighRes, 1.0f},
+                           {param::CabType, 0.0f},
+                           {param::Bypass, 1.0f},
+                           {param::Output, 1.0f}});
 }

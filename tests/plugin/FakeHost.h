@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <initializer_list>
 #include <memory>
 
 #include "plugin/Doxaro.h"
+#include "plugin/Parameters.h"
 #include "vst/VstInterface.h"
 
 // A minimal host for driving the plug-in object directly: it answers the
@@ -26,6 +28,15 @@ struct FakeHost {
 
 // A new plug-in instance talking to the fake host (reset first).
 std::unique_ptr<Doxaro> makePlugin();
+
+// One parameter and the normalised value a test gives it.
+struct ParameterValue {
+    param::Index index;
+    float value;
+};
+
+// Sets the parameters one after the other, in the order given, as a host does.
+void setParameters(Doxaro& plugin, std::initializer_list<ParameterValue> values);
 
 // Sets every parameter that shapes the sound so that the chain is a plain
 // gain: gate, amplifier, effects, both cabinets and the limiter off, mono
