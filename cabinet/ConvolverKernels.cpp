@@ -1,5 +1,7 @@
 #include "cabinet/ConvolverKernels.h"
 
+#include "dsp/ProcessorFeatures.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -41,13 +43,8 @@ const ConvolverKernels& ConvolverKernels::best() noexcept
 {
     // Decided once, on first use (thread-safe static).
     static const ConvolverKernels& chosen = []() noexcept -> const ConvolverKernels& {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-        if (kAvx2ConvolverKernels != nullptr) {
-            __builtin_cpu_init();
-            if (__builtin_cpu_supports("avx2"))
-                return *kAvx2ConvolverKernels;
-        }
-#endif
+        if (kAvx2ConvolverKernels != nullptr && processorHasAvx2())
+            return *kAvx2ConvolverKernels;
         return kBaselineConvolverKernels;
     }();
     return chosen;

@@ -1,5 +1,7 @@
 #include "cabinet/FFTReal.h"
 
+#include "dsp/ProcessorFeatures.h"
+
 #include <cassert>
 #include <cmath>
 #include <cstddef>
@@ -48,13 +50,8 @@ const FFTRealKernels& FFTReal::bestKernels() noexcept
 {
     // Decided once, on the first construction (thread-safe static).
     static const FFTRealKernels& chosen = []() noexcept -> const FFTRealKernels& {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-        if (kAvx2FFTKernels != nullptr) {
-            __builtin_cpu_init();
-            if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
-                return *kAvx2FFTKernels;
-        }
-#endif
+        if (kAvx2FFTKernels != nullptr && processorHasAvx2() && processorHasFma())
+            return *kAvx2FFTKernels;
         return kBaselineFFTKernels;
     }();
     return chosen;

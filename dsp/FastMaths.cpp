@@ -3,6 +3,7 @@
 #if !defined(SELVARINE_EXACT_MATHS)
 
 #include "dsp/FastMathsKernels.h"
+#include "dsp/ProcessorFeatures.h"
 
 namespace {
 
@@ -14,16 +15,6 @@ double libraryExpm1(double x) noexcept
 double libraryTanh(double x) noexcept
 {
     return std::tanh(x);
-}
-
-bool processorHasFma() noexcept
-{
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("fma");
-#else
-    return false;
-#endif
 }
 
 // Chosen when the library is loaded, before any instance exists.

@@ -1,5 +1,7 @@
 #include "effects/ChirpLowDS.h"
 
+#include "effects/CascadeWavefront.h"
+
 #include "dsp/RateBand.h"
 #include "dsp/DenormalFlush.h"
 #include "dsp/Lanes2.h"
@@ -354,81 +356,6 @@ void ChirpLowDS::cascadeBlock(double* decimated, int count, int first) noexcept
         cascadeGroup<1>(decimated, count, ac, allpassX + 2 * s, allpassY + 2 * s, cur);
 }
 
-namespace {
-
-// Both lines' whole cascades over the same `count` decimated values as one
-// diagonal wavefront across all stages: at step t stage g takes sample
-// t - g, which stage g - 1 finished at step t - 1. The stage pairs busy in a
-// step do not depend on each other, and the two lines sit side by side in
-// the arrays (element 2 g + line), so a step is one plain loop over
-// neighbouring elements that the compiler turns into vector operations. Each
-// stage still does allpassPair() on its samples in their order. A line with
-// fewer stages takes its output from its own last stage; the elements past
-// it are scratch.
-void cascadeDiagonal(ChirpLowDS& a, double* va, ChirpLowDS& b, double* vb, int count) noexcept
-{
-    constexpr int kElements = 2 * ChirpLowDS::kMaxStages;
-    const int stages = std::max(a.stages, b.stages);
-    const int elements = 2 * stages;
-    const int curA = a.pingPong & 1, curB = b.pingPong & 1;
-    double x[kElements]{}, y[kElements]{}, ac[kElements];
-    for (int g = 0; g < a.stages; ++g) {
-        x[2 * g] = a.allpassX[2 * g + 1 - curA];
-        y[2 * g] = a.allpassY[2 * g + 1 - curA];
-    }
-    for (int g = 0; g < b.stages; ++g) {
-        x[2 * g + 1] = b.allpassX[2 * g + 1 - curB];
-        y[2 * g + 1] = b.allpassY[2 * g + 1 - curB];
-    }
-    for (int i = 0; i < elements; i += 2) {
-        ac[i] = a.allpassCoeff;
-        ac[i + 1] = b.allpassCoeff;
-    }
-
-    // Stage g's next input is element 2 g + line of `in`; a step writes its
-    // results one stage on into `out`, and the two trade places.
-    double bufferIn[kElements + 2], bufferOut[kElements + 2];
-    double* in = bufferIn;
-    double* out = bufferOut;
-    const int outA = 2 * a.stages, outB = 2 * b.stages + 1;
-    for (int t = 0; t < count + stages - 1; ++t) {
-        if (t < count) {
-            in[0] = va[t];
-            in[1] = vb[t];
-        }
-        const int first = 2 * std::max(0, t - count + 1);
-        const int end = 2 * std::min(stages - 1, t) + 2;
-        for (int i = first; i < end; ++i) {
-            const double xs = in[i] - ac[i] * x[i];
-            const double ys = ac[i] * (xs - y[i]) + x[i];
-            out[i + 2] = ac[i] * ys + y[i];
-            x[i] = flushDenormal(xs);
-            y[i] = flushDenormal(ys);
-        }
-        const int mA = t - (a.stages - 1), mB = t - (b.stages - 1);
-        if (mA >= 0 && mA < count)
-            va[mA] = out[outA];
-        if (mB >= 0 && mB < count)
-            vb[mB] = out[outB];
-        std::swap(in, out);
-    }
-
-    // The latest state into the slot that count steps of the per-sample
-    // cascade write last (see cascadeGroup()).
-    const int lastA = (curA + count - 1) & 1;
-    const int lastB = (curB + count - 1) & 1;
-    for (int g = 0; g < a.stages; ++g) {
-        a.allpassX[2 * g + lastA] = x[2 * g];
-        a.allpassY[2 * g + lastA] = y[2 * g];
-    }
-    for (int g = 0; g < b.stages; ++g) {
-        b.allpassX[2 * g + lastB] = x[2 * g + 1];
-        b.allpassY[2 * g + lastB] = y[2 * g + 1];
-    }
-}
-
-} // namespace
-
 void ChirpLowDS::readLoopPair(ChirpLowDS& a, double* outA, ChirpLowDS& b, double* outB, int n) noexcept
 {
     // The two lines in one loop: each waits on its ring and its noise
@@ -443,7 +370,7 @@ void ChirpLowDS::cascadePair(ChirpLowDS& a, double* decA, int countA, ChirpLowDS
                              int countB) noexcept
 {
     if (countA == countB && countA > 0 && a.stages > 0 && b.stages > 0) {
-        cascadeDiagonal(a, decA, b, decB, countA);
+        bestCascadeWavefront(countA)(a, decA, b, decB, countA);
     } else {
         if (countA > 0)
             a.cascadeBlock(decA, countA, 0);

@@ -4,6 +4,7 @@
 
 #include "dsp/FastMaths.h"
 #include "dsp/FastMathsKernels.h"
+#include "dsp/ProcessorFeatures.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,7 @@ namespace {
 
 bool fmaKernelsRun()
 {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    __builtin_cpu_init();
-    return kFmaExpm1 != nullptr && kFmaTanh != nullptr && __builtin_cpu_supports("fma");
-#else
-    return false;
-#endif
+    return kFmaExpm1 != nullptr && kFmaTanh != nullptr && processorHasFma();
 }
 
 // Arguments over the ranges the stages meet and beyond: a sweep, values near
