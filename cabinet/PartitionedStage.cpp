@@ -188,13 +188,13 @@ void PartitionedStage::transformBlock(bool spread) noexcept
     // the input block keeps its zero second half and needs no clearing: the
     // next block overwrites the first.
     double* result = scratch;
-    audioTransform_.inverse(accumulator_.data(), result);
+    audioTransform_.inverse(acc, result);
 
     // Overlap-add the new block result (scaled by 1/N) from readPos_, which
     // is 0 or b here, into the half of the output ring that was not read
-    // since the last block, and write it over the half that was (0 + value
-    // as in clearing that half and adding, so that even a zero keeps its
-    // sign).
+    // since the last block, and write it over the half that was: 0 + value,
+    // exactly what clearing that half and adding to it gave (a negative zero
+    // comes out positive, as it did).
     double* __restrict__ out = outputRing_.data();
     const double scale = 1.0 / double(n);
     const int keep = readPos_ == 0 ? 0 : b;  // the half still to be read
