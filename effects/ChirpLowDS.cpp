@@ -1,10 +1,8 @@
 #include "effects/ChirpLowDS.h"
 
-#include "effects/CascadeWavefront.h"
-
-#include "dsp/RateBand.h"
 #include "dsp/DenormalFlush.h"
-#include "dsp/Lanes2.h"
+#include "dsp/RateBand.h"
+#include "effects/CascadeWavefront.h"
 
 #include <algorithm>
 #include <iterator>
