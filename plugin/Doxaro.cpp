@@ -42,22 +42,29 @@ Doxaro::Doxaro(vst::HostCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
     // rebuilt here: resume() builds the responses once, at the rate that is
     // really used.
     const ProgramRecord& first = bank.programs[0];
-    for (int i = 0; i < param::Count; ++i)
+    for (int i = 0; i < param::Count; ++i) {
+        requested[i].store(first.params[i], std::memory_order_relaxed);
         applyParameter(i, first.params[i]);
+    }
 
     resumeLocked();
-    applyProgram(0);
+    requestProgram(0);
+    applyPending();
 
     // The editor exists as long as the plug-in; its window only between
     // effEditOpen and effEditClose.
     setEditor(std::make_unique<editor::doxaroGUI>(editorLink, editor::makeDesktopServices()));
 
     buildDataFolder();
+
+    worker.start([this] { return runSettingsPass(); });
 }
 
 Doxaro::~Doxaro()
 {
-    // The editor talks to the plug-in through editorLink: it goes first.
+    // The worker's passes reach the engine and the editor: it stops first.
+    worker.stop();
+    // The editor talks to the plug-in through editorLink: it goes next.
     setEditor(nullptr);
 }
 
@@ -150,6 +157,11 @@ void Doxaro::suspend()
 
 void Doxaro::resumeLocked()
 {
+    // Everything set before the start is in place when audio runs, so that
+    // a render whose settings precede processing is the same every time.
+    // The response is read below, at the rate that is used.
+    pendingJobs.fetch_and(~unsigned(kReloadResponse), std::memory_order_seq_cst);
+    applyPending();
     // Processing starts again from silence: nothing a host played before
     // suspending (or before a rate change) is heard after the restart.
     chain.clear();

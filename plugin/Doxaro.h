@@ -10,6 +10,7 @@
 #include "plugin/FileCommands.h"
 #include "plugin/Parameters.h"
 #include "plugin/ProgramRecord.h"
+#include "plugin/SettingsWorker.h"
 #include "plugin/SignalChain.h"
 #include "plugin/WriterTurn.h"
 #include "vst/AudioEffectX.h"
@@ -20,16 +21,18 @@
 // signal chain (SignalChain) with the host's tempo.
 //
 // Threads.
-// - Writers: setParameter, setProgram, setProgramName, setChunk, resume,
-//   suspend and the sample-rate and block-size stores run on host threads
-//   (user interface, automation, the editor). They take turns (WriterTurn),
-//   so every block sees one writer at a time; the private helpers they call
-//   assume the turn is held.
-// - setParameter never waits: it stores the value and its bit in a pending
-//   mask, then applies it at once if the turn is free. If another writer
-//   holds the turn (a program change, a chunk with a response file), that
-//   writer applies the pending values before it gives the turn back, the
-//   last value of each parameter winning.
+// - Writers: setProgram, setProgramName, setChunk, resume, suspend and the
+//   sample-rate and block-size stores run on host threads (user interface,
+//   the editor). They take turns (WriterTurn), so every block sees one writer
+//   at a time; the private helpers they call assume the turn is held.
+// - setParameter runs on any thread, the audio thread included, and does a
+//   small, bounded amount of work: it stores the value and its bit in a
+//   pending mask and returns. A cheap setting (a gain, a switch, a knob) is
+//   applied on the spot when the turn is free; whatever is left pending, and
+//   the heavy side of program changes and chunks (cabinet rebuilds, response
+//   loads, recomputed networks), is applied by the settings worker, the
+//   instance's own thread, in index order, the last value of each parameter
+//   winning. getParameter answers the newest value at once.
 // - The audio thread runs processReplacing / processDoubleReplacing. It never
 //   locks. It asks the host for the time, then runs the chain, which takes a
 //   snapshot of its switches once per block; everything else a writer
@@ -61,10 +64,19 @@ public:
     void processDoubleReplacing(double** inputs, double** outputs, vst::VstInt32 sampleFrames) override;
 
     // ---- Parameters (setParameter and getParameter never wait) ----
-    // Values that are not finite change nothing; others are clamped into 0..1.
-    // getParameter answers a value that is still waiting to be applied.
+    // Any thread. Values that are not finite change nothing; others are
+    // clamped into 0..1. Once setParameter has returned, getParameter answers
+    // that value or a newer one, even while it waits to be applied.
     void setParameter(vst::VstInt32 index, float value) override;
     float getParameter(vst::VstInt32 index) override;
+    // Returns once every change made before the call is heard: the values
+    // and program changes waiting for the settings worker, and the response
+    // loads they cause. For threads that may wait (hosts rendering offline,
+    // tests); never the audio thread.
+    void waitForSettings();
+    // The settings worker looks for work now rather than at its next poll.
+    // For threads that may make system calls (the editor); never the audio thread.
+    void wakeSettingsWorker() { worker.wake(); }
     void getParameterName(vst::VstInt32 index, char* text) override;
     void getParameterLabel(vst::VstInt32 index, char* label) override;
     void getParameterDisplay(vst::VstInt32 index, char* text) override;
@@ -126,12 +138,11 @@ public:
     double tremoloTempo() const { return chain.tremolo().tempo(); }
 
 private:
-    // Holds the writers' turn for a scope; on leaving, the parameter values
-    // that arrived meanwhile are applied. Readers of the bank take it too.
+    // Holds the writers' turn for a scope. Readers of the bank take it too.
     class WriterScope {
     public:
         explicit WriterScope(const Doxaro& owner) : plugin(const_cast<Doxaro&>(owner)) { plugin.turn.enter(); }
-        ~WriterScope() { plugin.leaveTurn(); }
+        ~WriterScope() { plugin.turn.leave(); }
         WriterScope(const WriterScope&) = delete;
         WriterScope& operator=(const WriterScope&) = delete;
 
@@ -139,18 +150,29 @@ private:
         Doxaro& plugin;
     };
 
-    // Applies the pending parameter values, gives the turn back, and takes
-    // it again for values that arrived after the last look. Turn holder.
-    void leaveTurn();
-    // Applies every pending parameter value once, in index order. Turn holder.
-    void applyRequested();
+    // Work that is not a parameter value, waiting for the settings worker.
+    enum PendingJob : unsigned {
+        kReloadResponse = 1u, // read the current program's response file again
+    };
+
+    // The settings worker's pass: applies what is pending. True when there was work.
+    bool runSettingsPass();
+    // Applies every pending parameter value once, in index order, with one
+    // cabinet rebuild for all of them, then the pending jobs. Turn holder.
+    void applyPending();
+    // Makes `program` current: its values become the requested values, all
+    // pending, and its response file is due for a reload. The work is left
+    // to applyPending(). Turn holder.
+    void requestProgram(int program);
 
     // Writer helpers: the caller holds the turn (or is the constructor).
     void applyParameter(int index, float value);
-    void applyProgram(int program);
     void selectModel();
     void reloadUserResponse();
     void refreshProgramFlags();
+    // Writes the newest value of every parameter into `record`'s values: the
+    // current program as hosts see it. Turn holder.
+    void copyRequestedValues(ProgramRecord& record) const;
     void resumeLocked();
     void fillFactoryBank();
     void buildDataFolder();
@@ -160,12 +182,13 @@ private:
     // thread (and resume).
     void pollTempo();
 
-    WriterTurn turn; // one writer at a time; never taken by the audio thread
+    WriterTurn turn; // one writer at a time; the audio thread only ever tries it
 
     // ---- Parameter values on their way in (any thread writes; the turn holder applies) ----
     static_assert(param::Count <= 64, "one pending bit per parameter");
-    std::array<std::atomic<float>, param::Count> requested{}; // the last value set for each parameter
+    std::array<std::atomic<float>, param::Count> requested{}; // the newest value of each parameter, as hosts see it
     std::atomic<std::uint64_t> pendingMask{0};                // bit i: requested[i] waits to be applied
+    std::atomic<unsigned> pendingJobs{0};                     // PendingJob bits waiting for the worker
 
     // ---- Programs (writers only; the audio thread reads the Relaxed flags below) ----
     BankImage bank{};        // the 24 programs; the current one holds the authoritative values
@@ -183,4 +206,7 @@ private:
     std::string dataFolder; // folder beside the library holding the manual, with a trailing separator
     FileCommands fileCommands{*this}; // file commands that hosts send as vendor-specific calls
     DoxaroEditorLink editorLink{*this}; // the plug-in as the editor sees it
+
+    // Last, so that it is stopped before anything it works on goes away.
+    SettingsWorker worker; // applies the heavy side of settings changes
 };

@@ -8,6 +8,9 @@ float DoxaroEditorLink::parameter(int index) const { return plugin_.getParameter
 void DoxaroEditorLink::setParameterAutomated(int index, float value)
 {
     plugin_.setParameterAutomated(index, value);
+    // The editor's thread may wake the worker: a cabinet or amplifier change
+    // made by hand is heard without waiting for the worker's next poll.
+    plugin_.wakeSettingsWorker();
 }
 
 void DoxaroEditorLink::beginEdit(int index) { plugin_.beginEdit(index); }

@@ -7,47 +7,84 @@
 
 #include "plugin/Doxaro.h"
 
+namespace {
+
+// Parameters whose new value costs a few stores or one small coefficient
+// set: setParameter applies them on the spot when the writers' turn is free.
+// The others select amplifier channels or oversampling (every network
+// recomputed) or change the cabinets (both responses rebuilt), and are left
+// to the settings worker.
+constexpr bool appliesOnTheSpot(int index)
+{
+    switch (index) {
+    case param::HighRes:
+    case param::AmpType:
+    case param::AmpChannel:
+    case param::CabType:
+    case param::CabBlend:
+        return false;
+    default:
+        return index < param::Cab1OnOff || index > param::Cab2OnOff + 8;
+    }
+}
+
+} // namespace
+
 void Doxaro::setParameter(vst::VstInt32 index, float value)
 {
     if (index < 0 || index >= param::Count || !std::isfinite(value))
         return;
+    const std::uint64_t bit = std::uint64_t{1} << index;
     // The value is published before the bit; whoever clears the bit reads the value after it.
-    requested[index].store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
-    pendingMask.fetch_or(std::uint64_t{1} << index, std::memory_order_seq_cst);
-    // Busy: the writer that holds the turn applies the value before it leaves.
-    if (turn.tryEnter())
-        leaveTurn();
+    requested[index].store(std::clamp(value, 0.0f, 1.0f), std::memory_order_release);
+    pendingMask.fetch_or(bit, std::memory_order_seq_cst);
+    // Only this parameter's own value, and only when nobody holds the turn:
+    // anything else waits for the worker's next look.
+    if (!appliesOnTheSpot(index) || !turn.tryEnter())
+        return;
+    if ((pendingMask.fetch_and(~bit, std::memory_order_seq_cst) & bit) != 0)
+        applyParameter(index, requested[index].load(std::memory_order_relaxed));
+    turn.leave();
 }
 
-void Doxaro::leaveTurn()
+bool Doxaro::runSettingsPass()
 {
-    do {
-        applyRequested();
-        turn.leave();
-        // A value whose setter found the turn taken after the look above is
-        // still pending: take the turn again unless another writer has it.
-    } while (pendingMask.load(std::memory_order_seq_cst) != 0 && turn.tryEnter());
+    if (pendingMask.load(std::memory_order_seq_cst) == 0 && pendingJobs.load(std::memory_order_seq_cst) == 0)
+        return false;
+    const WriterScope scope(*this);
+    applyPending();
+    return true;
 }
 
-void Doxaro::applyRequested()
+void Doxaro::applyPending()
 {
     // The bits are cleared before the values are read: a value set after its
-    // read sets its bit again and is applied by the next look.
+    // read sets its bit again and is applied by the next pass.
     std::uint64_t pending = pendingMask.exchange(0, std::memory_order_seq_cst);
+    const unsigned jobs = pendingJobs.exchange(0, std::memory_order_seq_cst);
+    // The cabinet responses are rebuilt once for all the values, not once for
+    // every cabinet setting that differs.
+    chain.cabinet().deferRebuilds();
     while (pending != 0) {
         const int index = std::countr_zero(pending);
         pending &= pending - 1;
         applyParameter(index, requested[index].load(std::memory_order_relaxed));
     }
+    chain.cabinet().finishDeferred();
+    if ((jobs & kReloadResponse) != 0)
+        reloadUserResponse();
+}
+
+void Doxaro::waitForSettings()
+{
+    worker.waitForPass();
 }
 
 float Doxaro::getParameter(vst::VstInt32 index)
 {
     if (index < 0 || index >= param::Count)
         return 0.0f;
-    if ((pendingMask.load(std::memory_order_acquire) >> index & 1) != 0)
-        return requested[index].load(std::memory_order_relaxed);
-    return values[index];
+    return requested[index].load(std::memory_order_acquire);
 }
 
 void Doxaro::getParameterName(vst::VstInt32 index, char* text)

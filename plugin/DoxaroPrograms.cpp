@@ -11,30 +11,37 @@ void Doxaro::setProgram(vst::VstInt32 program)
 {
     if (program < 0 || program >= kNumPrograms)
         return;
-    const WriterScope scope(*this);
-    applyProgram(program);
+    {
+        const WriterScope scope(*this);
+        // The program left behind keeps the values set while it was current,
+        // including those still waiting to be applied.
+        copyRequestedValues(currentRecord());
+        requestProgram(program);
+    }
+    worker.wake();
 }
 
-void Doxaro::applyProgram(int program)
+void Doxaro::requestProgram(int program)
 {
     curProgram = program;
     ProgramRecord& record = bank.programs[program];
-    // The cabinet responses are rebuilt once for the whole program, not once
-    // for every cabinet setting that differs.
-    chain.cabinet().deferRebuilds();
+    std::uint64_t changed = 0;
     for (int i = 0; i < param::Count; ++i) {
         const float value = record.params[i];
         if (!std::isfinite(value)) {
             // Such a value changes nothing; the program keeps what the engine runs.
-            record.params[i] = values[i];
+            record.params[i] = requested[i].load(std::memory_order_relaxed);
             continue;
         }
-        applyParameter(i, std::clamp(value, 0.0f, 1.0f));
+        requested[i].store(std::clamp(value, 0.0f, 1.0f), std::memory_order_release);
+        changed |= std::uint64_t{1} << i;
     }
-    chain.cabinet().finishDeferred();
+    // Every value is applied again, even where it did not change (a channel
+    // restarts on every write of its type); the response file is read again
+    // even when the path did not change.
+    pendingMask.fetch_or(changed, std::memory_order_seq_cst);
+    pendingJobs.fetch_or(kReloadResponse, std::memory_order_seq_cst);
     refreshProgramFlags();
-    // The response file is read again even when the path did not change.
-    reloadUserResponse();
 }
 
 void Doxaro::refreshProgramFlags()
@@ -80,10 +87,14 @@ bool Doxaro::setResponsePath(const char* path)
         path = kNoResponsePath;
     if (std::strlen(path) > std::size_t(ProgramRecord::kPathSize - 1))
         return false;
-    const WriterScope scope(*this);
-    copyString(currentRecord().irPath, path, ProgramRecord::kPathSize - 1);
-    refreshProgramFlags();
-    reloadUserResponse();
+    {
+        const WriterScope scope(*this);
+        copyString(currentRecord().irPath, path, ProgramRecord::kPathSize - 1);
+        refreshProgramFlags();
+        pendingJobs.fetch_or(kReloadResponse, std::memory_order_seq_cst);
+    }
+    // The caller (the editor, a host's file command) reads the outcome next.
+    worker.waitForPass();
     return true;
 }
 
@@ -98,7 +109,17 @@ void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)
 ProgramRecord Doxaro::programRecord(vst::VstInt32 index) const
 {
     const WriterScope scope(*this);
-    return bank.programs[index >= 0 && index < kNumPrograms ? index : 0];
+    const int program = index >= 0 && index < kNumPrograms ? index : 0;
+    ProgramRecord record = bank.programs[program];
+    if (program == curProgram)
+        copyRequestedValues(record);
+    return record;
+}
+
+void Doxaro::copyRequestedValues(ProgramRecord& record) const
+{
+    for (int i = 0; i < param::Count; ++i)
+        record.params[i] = requested[i].load(std::memory_order_acquire);
 }
 
 vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
@@ -107,24 +128,30 @@ vst::VstInt32 Doxaro::getChunk(void** data, bool isPreset)
         return 0;
     const WriterScope scope(*this);
     // A copy, so that the host reads a consistent image while writers go on.
+    // The current program's values are the newest ones, applied or not.
     if (isPreset) {
         chunkImage.programs[0] = currentRecord();
+        copyRequestedValues(chunkImage.programs[0]);
         *data = &chunkImage.programs[0];
         return sizeof(ProgramRecord);
     }
     chunkImage = bank;
+    copyRequestedValues(chunkImage.programs[curProgram]);
     *data = &chunkImage;
     return sizeof(BankImage);
 }
 
 vst::VstInt32 Doxaro::setChunk(void* data, vst::VstInt32 byteSize, bool isPreset)
 {
-    const WriterScope scope(*this);
-    // The chunk is checked and made safe as it is copied in (StateChunk).
-    const bool restored = isPreset ? StateChunk::restoreProgram(data, byteSize, currentRecord())
-                                   : StateChunk::restoreBank(data, byteSize, bank);
-    if (!restored)
-        return 0;
-    applyProgram(curProgram);
+    {
+        const WriterScope scope(*this);
+        // The chunk is checked and made safe as it is copied in (StateChunk).
+        const bool restored = isPreset ? StateChunk::restoreProgram(data, byteSize, currentRecord())
+                                       : StateChunk::restoreBank(data, byteSize, bank);
+        if (!restored)
+            return 0;
+        requestProgram(curProgram);
+    }
+    worker.wake();
     return 1;
 }

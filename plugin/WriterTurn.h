@@ -1,37 +1,47 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
-// The turn of the plug-in's writers (host threads that change programs,
-// chunks, parameters or the processing state): one writer at a time.
+// The turn of the plug-in's writers (threads that change programs, chunks,
+// parameters or the processing state): one writer at a time.
 //
-// A writer that may wait takes the turn with enter(); one that must not wait
+// A writer that may wait takes the turn with enter(). One that must not wait
 // (the host's parameter path, often its audio thread) asks with tryEnter()
-// and, when the turn is taken, leaves its work for the holder to pick up.
-// For that hand-over to lose nothing, every access is sequentially
-// consistent: a caller that publishes work and then finds the turn taken,
-// and a holder that gives the turn back and then looks for work, cannot both
-// miss each other.
+// and, when the turn is taken, leaves its work for the settings worker.
 //
-// Waiting uses std::atomic::wait (a futex on Linux), not a spin.
+// A waiting writer looks again after a short sleep instead of parking on a
+// futex, so that leave() is one atomic store: a writer that must not make
+// system calls can give the turn back without waking anybody. Turns are held
+// for microseconds to a few milliseconds (a response load), and only host
+// user-interface threads and the settings worker wait, so the sleeps cost no
+// real-time thread anything.
 class WriterTurn {
 public:
+    static constexpr int kSpins = 64;                            // yields before the first sleep
+    static constexpr std::chrono::microseconds kNap{50};         // sleep between later looks
+
     // Waits until the turn is free and takes it.
     void enter() noexcept
     {
-        while (taken.exchange(1, std::memory_order_seq_cst) != 0)
-            taken.wait(1, std::memory_order_relaxed);
+        for (int attempt = 0; !tryEnter(); ++attempt) {
+            if (attempt < kSpins)
+                std::this_thread::yield();
+            else
+                std::this_thread::sleep_for(kNap);
+        }
     }
 
-    // Takes the turn if it is free; never waits.
-    bool tryEnter() noexcept { return taken.exchange(1, std::memory_order_seq_cst) == 0; }
-
-    // Gives the turn back and wakes one waiting writer.
-    void leave() noexcept
+    // Takes the turn if it is free; never waits. Acquires what the last
+    // holder wrote.
+    bool tryEnter() noexcept
     {
-        taken.store(0, std::memory_order_seq_cst);
-        taken.notify_one();
+        return taken.load(std::memory_order_relaxed) == 0 && taken.exchange(1, std::memory_order_acquire) == 0;
     }
+
+    // Gives the turn back, publishing what the holder wrote. No system call.
+    void leave() noexcept { taken.store(0, std::memory_order_release); }
 
 private:
     std::atomic<int> taken{0}; // 1 while a writer holds the turn

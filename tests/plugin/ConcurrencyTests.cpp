@@ -226,6 +226,7 @@ TEST(Concurrency, ParameterWritesDuringProgramChangesEndOnTheLastValue)
     stopAudio = true;
     audio.join();
     std::remove(responsePath.c_str());
+    plugin->waitForSettings();
 
     const ProgramRecord current = plugin->programRecord(plugin->getProgram());
     for (int i = 0; i < param::Count; ++i) {
@@ -237,6 +238,7 @@ TEST(Concurrency, ParameterWritesDuringProgramChangesEndOnTheLastValue)
     auto reference = makePlugin();
     ProgramRecord record = current;
     ASSERT_EQ(reference->setChunk(&record, sizeof record, true), 1);
+    reference->waitForSettings();
     const Doxaro::Switches got = plugin->switches();
     const Doxaro::Switches want = reference->switches();
     EXPECT_EQ(got.oversampling, want.oversampling);

@@ -96,6 +96,7 @@ TYPED_TEST(DriverTyped, InputModesSelectAndScale)
         makeChainTransparent(*plugin);
         plugin->setParameter(param::Input, gain);
         plugin->setParameter(param::InputChannel, c.channelValue);
+        plugin->waitForSettings();
         auto input = noise<Sample>(64, 2);
         Buffers<Sample> output(64);
         process(*plugin, input.channels(), output.channels(), 64);
@@ -132,6 +133,7 @@ TYPED_TEST(DriverTyped, CleanStereoPathKeepsTheInputsApart)
     // Effects on: their result is not used on this path.
     plugin->setParameter(param::FxOnOff, 0.0f);
     plugin->setParameter(param::Reverb, 0.9f);
+    plugin->waitForSettings();
     ASSERT_TRUE(plugin->switches().cleanStereo);
 
     auto input = noise<Sample>(500, 4);
@@ -168,6 +170,7 @@ TYPED_TEST(DriverTyped, CallSizesDoNotChangeTheOutput)
             p->setProgram(c.program);
             p->setParameter(param::HighRes, c.highRes);
             p->setParameter(param::CabType, c.cabType);
+            p->waitForSettings();
         }
         const auto input = noise<Sample>(kFrames, 7, 0.3);
 
@@ -317,6 +320,7 @@ TEST(Driver, ClipIndicatorHoldsHalfASecond)
 
     // With the limiter on nothing lights.
     plugin->setParameter(param::LimiterOnOff, 0.0f);
+    plugin->waitForSettings();
     Buffers<float> loud(256);
     loud.left.assign(256, 4.0f);
     plugin->processReplacing(loud.channels(), loud.channels(), 256);
@@ -333,6 +337,7 @@ TEST(Driver, OversampledSectionKeepsTheLevel)
     auto plugin = makePlugin();
     makeChainTransparent(*plugin);
     plugin->setParameter(param::HighRes, 0.0f);
+    plugin->waitForSettings();
     ASSERT_EQ(plugin->switches().oversampling, 2);
     Buffers<double> steady(8192);
     steady.left.assign(8192, 0.25);

@@ -56,6 +56,7 @@ void setParameters(Doxaro& plugin, std::initializer_list<ParameterValue> values)
 {
     for (const ParameterValue& v : values)
         plugin.setParameter(v.index, v.value);
+    plugin.waitForSettings();
 }
 
 void makeChainTransparent(Doxaro& plugin)

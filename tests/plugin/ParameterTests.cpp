@@ -46,6 +46,7 @@ TEST(Parameters, SelectorThresholds)
     for (const Case& c : cases) {
         auto plugin = makePlugin();
         plugin->setParameter(c.index, c.value);
+        plugin->waitForSettings();
         EXPECT_EQ(plugin->switches().*c.field, c.expected) << "index " << c.index << " value " << c.value;
     }
 }
@@ -66,6 +67,7 @@ TEST(Parameters, AmplifierModelByTypeAndChannel)
     for (const Case& c : cases) {
         plugin->setParameter(param::AmpType, c.type);
         plugin->setParameter(param::AmpChannel, c.channel);
+        plugin->waitForSettings();
         EXPECT_EQ(plugin->switches().modelIndex, c.model) << "type " << c.type << " channel " << c.channel;
     }
 }
@@ -86,9 +88,11 @@ TEST(Parameters, SwitchesEngageAtExactlyZero)
     for (const Case& c : cases) {
         auto plugin = makePlugin();
         plugin->setParameter(c.index, 0.0f);
+        plugin->waitForSettings();
         EXPECT_EQ(plugin->switches().*c.field, c.whenZero) << "index " << c.index;
         for (float other : {1e-6f, 0.5f, 1.0f}) {
             plugin->setParameter(c.index, other);
+            plugin->waitForSettings();
             EXPECT_EQ(plugin->switches().*c.field, !c.whenZero) << "index " << c.index << " value " << other;
         }
     }
@@ -104,6 +108,7 @@ TEST(Parameters, CabinetSlotsOnlyWhenEitherIsEngaged)
     for (const auto& c : cases) {
         plugin->setParameter(param::Cab1OnOff, c.cab1);
         plugin->setParameter(param::Cab2OnOff, c.cab2);
+        plugin->waitForSettings();
         EXPECT_EQ(plugin->switches().cabinetsOn, c.on) << c.cab1 << " " << c.cab2;
     }
 }
@@ -118,6 +123,7 @@ TEST(Parameters, CleanStereoNeedsGateAndAmplifierOff)
     for (const auto& c : cases) {
         plugin->setParameter(param::GateOnOff, c.gate);
         plugin->setParameter(param::AmpOnOff, c.amp);
+        plugin->waitForSettings();
         EXPECT_EQ(plugin->switches().cleanStereo, c.clean) << c.gate << " " << c.amp;
     }
 }
@@ -206,6 +212,7 @@ TEST(Parameters, CabinetSelectorsTakeTheCeiling)
                           param::Mic2Axis})
             plugin->setParameter(index, 0.0f);
         plugin->setParameter(c.index, c.value);
+        plugin->waitForSettings();
         const CabinetSlot& slot = plugin->cabinetEngine().slot(c.slot);
         const int selected = c.code >= 100 ? slot.cabinetHundreds : (c.code >= 10 ? slot.micTens : slot.axisUnits);
         EXPECT_EQ(selected, c.code) << "index " << c.index << " value " << c.value;
@@ -223,6 +230,7 @@ TEST(Parameters, CabinetSlotSettingsReachTheEngine)
     plugin->setParameter(param::Cab2OnOff, 0.5f);
     plugin->setParameter(param::CabBlend, 0.25f);
     plugin->setParameter(param::CabType, 1.0f);
+    plugin->waitForSettings();
     const CabinetEngine& cabinet = plugin->cabinetEngine();
     const CabinetSlot& slot = cabinet.slot(1);
     EXPECT_EQ(slot.position, 0.125f);
@@ -244,6 +252,7 @@ TEST(Parameters, CabinetChangesRebuildTheResponse)
     plugin->setParameter(param::Cab1OnOff, 0.0f);
     plugin->setParameter(param::Cab2OnOff, 0.0f);
     plugin->setParameter(param::CabType, 0.0f);
+    plugin->waitForSettings();
     auto response = [&] {
         const double* r = plugin->cabinetEngine().channelResponse(0);
         return std::vector<double>(r, r + 4096);
@@ -252,8 +261,10 @@ TEST(Parameters, CabinetChangesRebuildTheResponse)
         const std::vector<double> before = response();
         const float value = plugin->getParameter(index);
         plugin->setParameter(index, value < 0.5f ? 0.9f : 0.1f);
+        plugin->waitForSettings();
         EXPECT_NE(response(), before) << param::kNames[index];
         plugin->setParameter(index, value);
+        plugin->waitForSettings();
         EXPECT_EQ(response(), before) << param::kNames[index];
     }
 }

@@ -83,6 +83,7 @@ TEST(Programs, SwitchingAppliesEveryValue)
 {
     auto plugin = makePlugin();
     plugin->setProgram(17);
+    plugin->waitForSettings();
     EXPECT_EQ(plugin->getProgram(), 17);
     EXPECT_EQ(plugin->getParameter(param::CabType), 1.0f);
     EXPECT_TRUE(plugin->switches().stereoCabinet);
@@ -92,6 +93,7 @@ TEST(Programs, SwitchingAppliesEveryValue)
     EXPECT_EQ(plugin->switches().modelIndex, 1);
 
     plugin->setProgram(0);
+    plugin->waitForSettings();
     EXPECT_FALSE(plugin->switches().stereoCabinet);
     EXPECT_EQ(plugin->switches().modelIndex, 4);
 }
@@ -272,6 +274,7 @@ TEST(Chunks, SingleProgramReplacesOnlyTheCurrentOne)
     EXPECT_STREQ(static_cast<const ProgramRecord*>(data)->name, "Single Coil Indie Folk");
 
     ASSERT_EQ(plugin->setChunk(&record, sizeof record, true), 1);
+    plugin->waitForSettings();
     EXPECT_EQ(plugin->getProgram(), 2);
     EXPECT_STREQ(plugin->programRecord(2).name, "Too Big");
     EXPECT_STREQ(plugin->programRecord(3).name, "Tight Clean");
@@ -324,6 +327,7 @@ TEST(Programs, StoredThirdsSelectMicrophonesTwoAndFour)
     // ceiling picks microphone 4; 0.333333 picks microphone 2.
     auto plugin = makePlugin();
     plugin->setProgram(2); // "Single Coil Indie Folk": Mic 1 Type 0.333333, Mic 2 Type 0.666667
+    plugin->waitForSettings();
     EXPECT_EQ(plugin->cabinetEngine().slot(0).micTens, 20);
     EXPECT_EQ(plugin->cabinetEngine().slot(1).micTens, 40);
     EXPECT_EQ(plugin->cabinetEngine().slot(0).cabinetHundreds, 300);
