@@ -229,12 +229,16 @@ void runInput(Harness* h, const std::uint8_t* data, std::size_t size)
     } else if (plugin.setChunk(chunk.data(), vst::VstInt32(chunk.size()), single) != 1) {
         __builtin_trap();
     }
+    // The heavy side of a change runs on the plug-in's worker; waiting for
+    // it keeps the output a function of the input alone.
+    plugin.waitForSettings();
     processBlock<float>(plugin, frames);
 
     if (flags & 32)
         plugin.setProgram(data[1] % Doxaro::kNumPrograms);
     if (flags & 64)
         plugin.setParameter(data[5] % param::Count, data[6] / 255.0f);
+    plugin.waitForSettings();
     const bool rateChange = flags & 8;
     if (rateChange) {
         plugin.suspend();
@@ -266,6 +270,7 @@ void runInput(Harness* h, const std::uint8_t* data, std::size_t size)
             __builtin_trap();
     }
 
+    plugin.waitForSettings();
     // What the input left behind, for the replay check.
     // The harness folder's name differs from run to run: paths into it are
     // hashed without it, so that digests compare across processes.

@@ -257,3 +257,57 @@ TEST(Concurrency, ParameterWritesDuringProgramChangesEndOnTheLastValue)
     EXPECT_TRUE(finite.load());
     EXPECT_GE(blocks.load(), 4);
 }
+
+// Once setParameter has returned, no later getParameter answers an older
+// value, whether the value is applied on the spot (a knob) or by the settings
+// worker (a cabinet setting), while the audio thread runs and the worker
+// applies values in between.
+TEST(Concurrency, GetParameterNeverGoesBackAfterSetParameterReturned)
+{
+    auto plugin = makePlugin();
+    constexpr int kSteps = 3000;
+    const int indices[] = {param::AmpGain, param::Mic1Distance, param::Output, param::CabBlend};
+    std::atomic<int> returned[std::size(indices)] = {}; // the step whose setParameter last returned, per index
+    std::atomic<bool> done{false};
+    std::atomic<long> goneBack{0}, reads{0};
+
+    std::thread audio([&] {
+        std::vector<float> left(64), right(64);
+        while (!done.load()) {
+            float* io[2] = {left.data(), right.data()};
+            plugin->processReplacing(io, io, 64);
+        }
+    });
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r)
+        readers.emplace_back([&] {
+            while (!done.load())
+                for (std::size_t k = 0; k < std::size(indices); ++k) {
+                    const int step = returned[k].load();
+                    if (plugin->getParameter(indices[k]) < float(step) / kSteps)
+                        ++goneBack;
+                    ++reads;
+                }
+        });
+    // The values rise step by step, so "older" is "smaller". "High Res."
+    // flips too: applying it recomputes every network, a long stretch before
+    // the worker reaches the cabinet settings after it.
+    for (int step = 1; step <= kSteps; ++step) {
+        plugin->setParameter(param::HighRes, float(step % 2));
+        for (std::size_t k = 0; k < std::size(indices); ++k) {
+            plugin->setParameter(indices[k], float(step) / kSteps);
+            returned[k] = step;
+        }
+        // A pause, as between automation points, so that a value is not
+        // always hidden behind the next one.
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    done = true;
+    audio.join();
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(goneBack.load(), 0) << "of " << reads.load() << " reads";
+    plugin->waitForSettings();
+    for (int index : indices)
+        EXPECT_EQ(plugin->programRecord(0).params[index], 1.0f) << param::kNames[index];
+}
