@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 // Last: the per-connection error hooks. It defines min and max as macros.
 #include <X11/Xlibint.h>
@@ -83,6 +84,22 @@ void catchErrorsOf(Display* display)
         XESetWireToError(display, code, ErrorTrap::catchError);
 }
 
+// libXext keeps the connections that use an extension (MIT-SHM, and the
+// generic-event bookkeeping it sets up beside it) in process-wide lists that
+// it creates on first use and caches without a lock. Editors of instances
+// on different threads opening, drawing and closing at once corrupt them,
+// host having called XInitThreads or not. So every call of ours into libXext,
+// and every XCloseDisplay (whose close hooks take the connection off those
+// lists), holds this lock. It is the library's, shared by all its instances;
+// users of libXext outside the library do not take it.
+std::mutex extensionLock;
+
+void closeConnection(Display* display)
+{
+    std::lock_guard<std::mutex> lock(extensionLock);
+    XCloseDisplay(display);
+}
+
 unsigned modifiersOf(unsigned state)
 {
     unsigned m = 0;
@@ -152,7 +169,7 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(Frame& frame, void* paren
         ErrorTrap trap(display);
         XWindowAttributes parentAttributes;
         if (!XGetWindowAttributes(display, parentId, &parentAttributes) || trap.failed()) {
-            XCloseDisplay(display);
+            closeConnection(display);
             return nullptr;
         }
         XSetWindowAttributes attributes{};
@@ -168,7 +185,7 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(Frame& frame, void* paren
         XChangeProperty(display, window, xembedInfo, xembedInfo, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(info), 2);
         if (trap.failed()) {
-            XCloseDisplay(display);
+            closeConnection(display);
             return nullptr;
         }
     }
@@ -216,7 +233,10 @@ X11Window::~X11Window()
     if (tookFocus_ && !windowGone_)
         giveFocusBack();
     if (shm_.shmaddr) {
-        XShmDetach(display_, &shm_);
+        {
+            std::lock_guard<std::mutex> lock(extensionLock);
+            XShmDetach(display_, &shm_);
+        }
         XSync(display_, False);
     }
     if (image_) {
@@ -229,17 +249,21 @@ X11Window::~X11Window()
         XFreeGC(display_, gc_);
     if (!windowGone_)
         XDestroyWindow(display_, window_);
-    XCloseDisplay(display_);
+    closeConnection(display_);
 }
 
 bool X11Window::createSharedImage(int width, int height)
 {
-    int major = 0, minor = 0;
-    Bool pixmaps = False;
-    if (!XShmQueryVersion(display_, &major, &minor, &pixmaps))
-        return false;
-    XImage* image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shm_,
-                                    unsigned(width), unsigned(height));
+    XImage* image = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(extensionLock);
+        int major = 0, minor = 0;
+        Bool pixmaps = False;
+        if (!XShmQueryVersion(display_, &major, &minor, &pixmaps))
+            return false;
+        image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shm_,
+                                unsigned(width), unsigned(height));
+    }
     if (!image)
         return false;
     shm_.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * std::size_t(height),
@@ -262,7 +286,12 @@ bool X11Window::createSharedImage(int width, int height)
     {
         // A remote server accepts the request but cannot reach the segment.
         ErrorTrap trap(display_);
-        attached = XShmAttach(display_, &shm_) && !trap.failed();
+        bool sent = false;
+        {
+            std::lock_guard<std::mutex> lock(extensionLock);
+            sent = XShmAttach(display_, &shm_);
+        }
+        attached = sent && !trap.failed();
     }
     // The segment goes away once both sides have detached.
     shmctl(shm_.shmid, IPC_RMID, nullptr);
@@ -485,12 +514,15 @@ void X11Window::present()
     const std::vector<Rect> drawn = frame_.redrawDirty();
     if (drawn.empty() || !image_)
         return;
-    for (const Rect& r : drawn) {
+    for (const Rect& r : drawn)
         copyToImage(r.left, r.top, r.right, r.bottom);
-        if (shm_.shmaddr)
+    if (shm_.shmaddr) {
+        std::lock_guard<std::mutex> lock(extensionLock);
+        for (const Rect& r : drawn)
             XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top,
                          unsigned(r.width()), unsigned(r.height()), False);
-        else
+    } else {
+        for (const Rect& r : drawn)
             XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, unsigned(r.width()),
                       unsigned(r.height()));
     }
