@@ -9,43 +9,96 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+
+// Last: the per-connection error hooks. It defines min and max as macros.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
 
 namespace gui {
 
 namespace {
 
-// Xlib reports protocol errors through one process-wide handler whose default
-// ends the process. While an ErrorTrap lives, errors are recorded instead;
-// the previous handler is restored afterwards. Only the thread that runs the
-// trap talks to our connection, so the flag needs no synchronisation beyond
-// being per thread.
-thread_local bool trappedError = false;
-
-int recordError(Display*, XErrorEvent*)
-{
-    trappedError = true;
-    return 0;
-}
+// Protocol errors on the window's own connection.
+//
+// Xlib hands an error to one process-wide handler (XSetErrorHandler) whose
+// default ends the process. That handler is the host's: a plug-in that swaps
+// it races with the host and with its own other instances on other threads,
+// and a handler of ours left installed sees every other connection's errors.
+// So the window never touches it. Each error code of our own connection is
+// routed instead to catchError (XESetWireToError: a per-connection hook that
+// Xlib consults before the process-wide handler), which takes the error off
+// the path to that handler. No error of our connection can end the host, and
+// no error of another connection ever reaches code of ours.
+//
+// An ErrorTrap counts the errors that arrive while it lives, for requests that
+// may fail (a parent window that does not exist, a segment the server cannot
+// reach, a window destroyed behind our back). A connection is only used on
+// the thread that drives its window, and Xlib reports an error on the thread
+// that reads the connection, so the live traps are kept per thread; the
+// innermost trap of the connection gets the error. Errors that arrive with no
+// trap of their connection alive are dropped.
+class ErrorTrap;
+thread_local ErrorTrap* innermostTrap = nullptr;
 
 class ErrorTrap {
 public:
-    explicit ErrorTrap(Display* display) : display_(display)
-    {
-        trappedError = false;
-        previous_ = XSetErrorHandler(recordError);
-    }
-    ~ErrorTrap() { XSetErrorHandler(previous_); }
-    // Waits for the server's answer to everything sent so far.
+    explicit ErrorTrap(Display* display) : display_(display), outer_(innermostTrap) { innermostTrap = this; }
+    ~ErrorTrap() { innermostTrap = outer_; }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    // Waits for the server's answer to everything sent so far; true when
+    // anything failed since the trap was set.
     bool failed()
     {
         XSync(display_, False);
-        return trappedError;
+        return errors_ != 0;
+    }
+    // Errors read so far, without waiting for the server.
+    unsigned long errors() const { return errors_; }
+
+    // The hook of every error code of our connections.
+    static Bool catchError(Display* display, XErrorEvent*, xError*)
+    {
+        for (ErrorTrap* trap = innermostTrap; trap; trap = trap->outer_)
+            if (trap->display_ == display) {
+                ++trap->errors_;
+                break;
+            }
+        return False; // handled: not passed on to the process-wide handler
     }
 
 private:
     Display* display_;
-    XErrorHandler previous_;
+    ErrorTrap* outer_;
+    unsigned long errors_ = 0;
 };
+
+// Routes every error code of a connection of ours to ErrorTrap::catchError.
+// The table goes with the connection (XCloseDisplay frees it).
+void catchErrorsOf(Display* display)
+{
+    for (int code = 1; code < 256; ++code) // 0 is no error code
+        XESetWireToError(display, code, ErrorTrap::catchError);
+}
+
+// libXext keeps the connections that use an extension (MIT-SHM, and the
+// generic-event bookkeeping it sets up beside it) in process-wide lists that
+// it creates on first use and caches without a lock. Editors of instances
+// on different threads opening, drawing and closing at once corrupt them,
+// host having called XInitThreads or not. So every call of ours into libXext,
+// and every XCloseDisplay (whose close hooks take the connection off those
+// lists), holds this lock. It is the library's, shared by all its instances;
+// users of libXext outside the library do not take it.
+std::mutex extensionLock;
+
+void closeConnection(Display* display)
+{
+    std::lock_guard<std::mutex> lock(extensionLock);
+    XCloseDisplay(display);
+}
 
 unsigned modifiersOf(unsigned state)
 {
@@ -109,13 +162,14 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(Frame& frame, void* paren
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return nullptr;
+    catchErrorsOf(display);
 
     ::Window window = 0;
     {
         ErrorTrap trap(display);
         XWindowAttributes parentAttributes;
         if (!XGetWindowAttributes(display, parentId, &parentAttributes) || trap.failed()) {
-            XCloseDisplay(display);
+            closeConnection(display);
             return nullptr;
         }
         XSetWindowAttributes attributes{};
@@ -125,25 +179,32 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(Frame& frame, void* paren
         window = XCreateWindow(display, parentId, 0, 0, unsigned(frame.size().width()),
                                unsigned(frame.size().height()), 0, CopyFromParent, InputOutput,
                                CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+        // XEmbed: protocol version 0, mapped.
+        const Atom xembedInfo = XInternAtom(display, "_XEMBED_INFO", False);
+        const long info[2] = {0, 1};
+        XChangeProperty(display, window, xembedInfo, xembedInfo, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(info), 2);
         if (trap.failed()) {
-            XCloseDisplay(display);
+            closeConnection(display);
             return nullptr;
         }
     }
-
-    // XEmbed: protocol version 0, mapped.
-    const Atom xembedInfo = XInternAtom(display, "_XEMBED_INFO", False);
-    const long info[2] = {0, 1};
-    XChangeProperty(display, window, xembedInfo, xembedInfo, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(info), 2);
-    return std::make_unique<X11Window>(frame, display, window, options);
+    auto created = std::make_unique<X11Window>(frame, display, window, options);
+    // The host may have destroyed its window meanwhile.
+    if (created->windowGone())
+        return nullptr;
+    return created;
 }
 
 X11Window::X11Window(Frame& frame, Display* display, ::Window window, const WindowOptions& options)
     : frame_(frame), display_(display), window_(window)
 {
+    ErrorTrap trap(display_);
     XWindowAttributes attributes;
-    XGetWindowAttributes(display_, window_, &attributes);
+    if (!XGetWindowAttributes(display_, window_, &attributes)) {
+        windowGone_ = true;
+        return;
+    }
     visual_ = attributes.visual;
     depth_ = attributes.depth;
     gc_ = XCreateGC(display_, window_, 0, nullptr);
@@ -155,15 +216,27 @@ X11Window::X11Window(Frame& frame, Display* display, ::Window window, const Wind
 
     XMapWindow(display_, window_);
     frame_.invalidate(frame_.size());
-    XSync(display_, False);
+    if (trap.failed())
+        windowGone_ = true;
 }
 
 X11Window::~X11Window()
 {
-    if (tookFocus_)
+    // Errors of what follows are expected when the host destroyed its window
+    // first: this trap takes them, XCloseDisplay's own wait included.
+    ErrorTrap trap(display_);
+    // A destruction the host made before closing the editor may still be
+    // waiting among the events.
+    XEvent event;
+    if (!windowGone_ && XCheckTypedWindowEvent(display_, window_, DestroyNotify, &event))
+        windowGone_ = true;
+    if (tookFocus_ && !windowGone_)
         giveFocusBack();
     if (shm_.shmaddr) {
-        XShmDetach(display_, &shm_);
+        {
+            std::lock_guard<std::mutex> lock(extensionLock);
+            XShmDetach(display_, &shm_);
+        }
         XSync(display_, False);
     }
     if (image_) {
@@ -172,19 +245,25 @@ X11Window::~X11Window()
     }
     if (shm_.shmaddr)
         shmdt(shm_.shmaddr);
-    XFreeGC(display_, gc_);
-    XDestroyWindow(display_, window_);
-    XCloseDisplay(display_);
+    if (gc_)
+        XFreeGC(display_, gc_);
+    if (!windowGone_)
+        XDestroyWindow(display_, window_);
+    closeConnection(display_);
 }
 
 bool X11Window::createSharedImage(int width, int height)
 {
-    int major = 0, minor = 0;
-    Bool pixmaps = False;
-    if (!XShmQueryVersion(display_, &major, &minor, &pixmaps))
-        return false;
-    XImage* image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shm_,
-                                    unsigned(width), unsigned(height));
+    XImage* image = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(extensionLock);
+        int major = 0, minor = 0;
+        Bool pixmaps = False;
+        if (!XShmQueryVersion(display_, &major, &minor, &pixmaps))
+            return false;
+        image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shm_,
+                                unsigned(width), unsigned(height));
+    }
     if (!image)
         return false;
     shm_.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * std::size_t(height),
@@ -207,7 +286,12 @@ bool X11Window::createSharedImage(int width, int height)
     {
         // A remote server accepts the request but cannot reach the segment.
         ErrorTrap trap(display_);
-        attached = XShmAttach(display_, &shm_) && !trap.failed();
+        bool sent = false;
+        {
+            std::lock_guard<std::mutex> lock(extensionLock);
+            sent = XShmAttach(display_, &shm_);
+        }
+        attached = sent && !trap.failed();
     }
     // The segment goes away once both sides have detached.
     shmctl(shm_.shmid, IPC_RMID, nullptr);
@@ -239,6 +323,8 @@ void* X11Window::nativeHandle() const
 
 void X11Window::idle()
 {
+    // Errors here are not expected; they are counted (unexpectedErrors()).
+    ErrorTrap trap(display_);
     // Motion is coalesced: only the latest position of a run of motion events
     // counts, delivered before the next event of another kind so that presses
     // and releases still see the pointer where it was.
@@ -247,8 +333,16 @@ void X11Window::idle()
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
-        if (event.xany.window != window_)
+        if (event.xany.window != window_ || windowGone_)
             continue;
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window_) {
+            // The host destroyed its window, and ours with it. No request
+            // names the window from now on; what it showed is lost anyway.
+            windowGone_ = true;
+            tookFocus_ = false;
+            haveMotion = false;
+            continue;
+        }
         if (event.type == MotionNotify) {
             pendingMotion = event;
             haveMotion = true;
@@ -262,9 +356,12 @@ void X11Window::idle()
     }
     if (haveMotion)
         dispatch(pendingMotion);
-    if (tookFocus_ && !(frame_.modalView() && frame_.modalView()->wantsKeyboard()))
-        giveFocusBack();
-    present();
+    if (!windowGone_) {
+        if (tookFocus_ && !(frame_.modalView() && frame_.modalView()->wantsKeyboard()))
+            giveFocusBack();
+        present();
+    }
+    unexpectedErrors_ += trap.errors();
 }
 
 void X11Window::takeFocus(unsigned long time)
@@ -417,12 +514,15 @@ void X11Window::present()
     const std::vector<Rect> drawn = frame_.redrawDirty();
     if (drawn.empty() || !image_)
         return;
-    for (const Rect& r : drawn) {
+    for (const Rect& r : drawn)
         copyToImage(r.left, r.top, r.right, r.bottom);
-        if (shm_.shmaddr)
+    if (shm_.shmaddr) {
+        std::lock_guard<std::mutex> lock(extensionLock);
+        for (const Rect& r : drawn)
             XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top,
                          unsigned(r.width()), unsigned(r.height()), False);
-        else
+    } else {
+        for (const Rect& r : drawn)
             XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, unsigned(r.width()),
                       unsigned(r.height()));
     }

@@ -18,6 +18,12 @@ namespace gui {
 // the latest position (hosts may call idle as seldom as 15 times a second),
 // hands them to the frame and copies what the frame redrew to the window,
 // through MIT shared memory where the server has it, else XPutImage.
+//
+// Hosts may destroy their window (and ours with it) before they close the
+// editor. The window notes the DestroyNotify and names itself in no request
+// after it; closing then only frees what is ours and closes the connection.
+// No protocol error of our connection reaches Xlib's process-wide handler
+// (the host's, which is never swapped): see ErrorTrap in the source.
 class X11Window final : public PlatformWindow {
 public:
     static constexpr unsigned long kDoubleClickMs = 400; // longest gap of a double click
@@ -29,6 +35,14 @@ public:
     void idle() override;
     void* nativeHandle() const override;
     const char* drawingMethod() const override { return shm_.shmaddr ? "MIT-SHM" : "XPutImage"; }
+
+    // True once the window is known to be destroyed (by the host, with its
+    // parent) or could not be set up; it is then neither drawn nor destroyed.
+    bool windowGone() const { return windowGone_; }
+    // Errors the server reported during idle() for requests not expected to
+    // fail, such as drawing into a window destroyed behind our back. They end
+    // nothing; this count is for diagnostics and tests.
+    unsigned long unexpectedErrors() const { return unexpectedErrors_; }
 
 private:
     bool createSharedImage(int width, int height);
@@ -53,6 +67,8 @@ private:
     int lastPressY_ = -1000;
     bool tookFocus_ = false;             // focus taken for a box with a name field
     ::Window focusBefore_ = 0;           // who had it then, given it back after
+    bool windowGone_ = false;            // destroyed or never usable: no request names it
+    unsigned long unexpectedErrors_ = 0; // see unexpectedErrors()
 };
 
 } // namespace gui

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -87,9 +88,17 @@ struct HostWindow {
     ~HostWindow()
     {
         if (display) {
-            XDestroyWindow(display, window);
+            destroyWindow();
             XCloseDisplay(display);
         }
+    }
+    // The host tears its editor window down; the server has done it on return.
+    void destroyWindow()
+    {
+        if (window)
+            XDestroyWindow(display, window);
+        window = 0;
+        XSync(display, False);
     }
     void* handle() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
     std::vector<::Window> children()
@@ -167,6 +176,23 @@ struct Plugin {
         }
         return false;
     }
+};
+
+// Counts the protocol errors that reach Xlib's process-wide handler while it
+// lives (the host's own handler); puts the previous one back afterwards.
+class HostErrorHandler {
+public:
+    HostErrorHandler() : previous_(XSetErrorHandler(count)) { errors = 0; }
+    ~HostErrorHandler() { XSetErrorHandler(previous_); }
+    static inline int errors = 0;
+
+private:
+    static int count(Display*, XErrorEvent*)
+    {
+        ++errors;
+        return 0;
+    }
+    XErrorHandler previous_;
 };
 
 bool xdotool(std::vector<std::string> args)
@@ -265,5 +291,43 @@ TEST(EditorWindow, RealPluginEditorInAnXWindow)
         plugin.dispatch(vst::effEditClose);
         XSync(host.display, False);
         EXPECT_TRUE(host.children().empty());
+    }
+}
+
+// Hosts destroy their editor window before effEditClose, or before effClose
+// without any effEditClose. The host lives on, its connection still works and
+// nothing reaches its error handler.
+TEST(EditorWindow, HostWindowDestroyedBeforeTheEditorCloses)
+{
+    if (!server->running())
+        GTEST_SKIP() << "no X server for the window tests: " << server->why();
+    struct Case {
+        bool idleAfterDestroy; // the editor sees the destruction before it is closed
+        bool editClose;        // effEditClose then effClose, or effClose alone
+    };
+    for (const Case c : {Case{false, true}, Case{true, true}, Case{false, false}, Case{true, false}}) {
+        SCOPED_TRACE(testing::Message() << "idle after destroy " << c.idleAfterDestroy << ", effEditClose "
+                                        << c.editClose);
+        HostWindow host;
+        ASSERT_NE(host.display, nullptr);
+        HostErrorHandler hostHandler;
+        auto plugin = std::make_unique<Plugin>();
+        ASSERT_NE(plugin->effect, nullptr) << dlerror();
+        ASSERT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, host.handle()), 1);
+        plugin->idleFor(2);
+
+        host.destroyWindow();
+        if (c.idleAfterDestroy)
+            plugin->idleFor(3);
+        if (c.editClose)
+            plugin->dispatch(vst::effEditClose);
+        plugin.reset();
+
+        const ::Window next = XCreateSimpleWindow(host.display, DefaultRootWindow(host.display), 0, 0, 10, 10, 0, 0, 0);
+        XWindowAttributes attributes;
+        EXPECT_NE(XGetWindowAttributes(host.display, next, &attributes), 0);
+        XDestroyWindow(host.display, next);
+        XSync(host.display, False);
+        EXPECT_EQ(HostErrorHandler::errors, 0);
     }
 }

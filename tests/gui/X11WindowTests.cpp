@@ -18,10 +18,13 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "gui/X11Window.h"
+
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <functional>
 #include <thread>
@@ -65,8 +68,17 @@ public:
     {
         if (!display)
             return;
-        XDestroyWindow(display, window);
+        destroyWindow();
         XCloseDisplay(display);
+    }
+    // What a host does when it tears its editor window down: the window goes
+    // and the server has done it when this returns.
+    void destroyWindow()
+    {
+        if (window)
+            XDestroyWindow(display, window);
+        window = 0;
+        XSync(display, False);
     }
     bool ok() const { return display != nullptr; }
     void* handle() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
@@ -97,6 +109,42 @@ public:
     Display* display = nullptr;
     ::Window window = 0;
 };
+
+// Counts the protocol errors that reach Xlib's process-wide handler while it
+// lives (a host's own handler); puts the previous one back afterwards.
+class HostErrorHandler {
+public:
+    HostErrorHandler() : previous_(XSetErrorHandler(count)) { errors = 0; }
+    ~HostErrorHandler() { XSetErrorHandler(previous_); }
+    static inline int errors = 0;
+
+private:
+    static int count(Display*, XErrorEvent*)
+    {
+        ++errors;
+        return 0;
+    }
+    XErrorHandler previous_;
+};
+
+// Open descriptors and attached System V shared memory segments of this
+// process: what an editor window holds while open (its connection, its image).
+struct ProcessResources {
+    int descriptors = 0;
+    int sharedSegments = 0;
+    bool operator==(const ProcessResources&) const = default;
+};
+
+ProcessResources processResources()
+{
+    ProcessResources r;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++r.descriptors;
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        r.sharedSegments += line.find("SYSV") != std::string::npos;
+    return r;
+}
 
 std::vector<std::uint32_t> framePicture(const Frame& frame)
 {
@@ -351,4 +399,90 @@ TEST(X11Window, ABoxWithANameFieldTakesTheKeyboardWhenClicked)
     EXPECT_EQ(focus, host.window);
     frame.close();
     std::filesystem::remove_all(folder);
+}
+
+// Hosts destroy their editor window before they close the editor or the
+// plug-in. The process goes on, the host's connection still works, nothing
+// reaches the host's error handler, and the window's connection and image go.
+TEST(X11Window, SurvivesTheHostDestroyingItsWindowFirst)
+{
+    REQUIRE_SERVER();
+    struct Case {
+        bool shared;          // MIT-SHM or XPutImage
+        bool idleAfterDestroy; // the DestroyNotify handled before the close, or still pending
+        bool deleteFrame;     // closed by Frame::close() or by the frame's destruction
+    };
+    for (const Case c : {Case{true, false, false}, Case{true, true, false}, Case{true, false, true},
+                         Case{true, true, true}, Case{false, false, false}, Case{false, true, false},
+                         Case{false, false, true}, Case{false, true, true}}) {
+        SCOPED_TRACE(testing::Message() << "shared " << c.shared << ", idle after destroy "
+                                        << c.idleAfterDestroy << ", frame deleted " << c.deleteFrame);
+        HostWindow host(300, 200);
+        ASSERT_TRUE(host.ok()) << "no connection to " << server->display();
+        HostErrorHandler hostHandler;
+        const ProcessResources before = processResources();
+        auto editor = std::make_unique<Editor>();
+        ASSERT_TRUE(editor->frame.open(host.handle(), WindowOptions{c.shared}));
+        editor->frame.idle();
+        ASSERT_NE(processResources(), before) << "the open window holds a connection";
+
+        host.destroyWindow();
+        if (c.idleAfterDestroy) {
+            auto* window = dynamic_cast<X11Window*>(editor->frame.platformWindow());
+            ASSERT_NE(window, nullptr);
+            EXPECT_TRUE(pumpUntil(editor->frame, [&] { return window->windowGone(); }));
+            // Redraws keep coming; none of them may reach the dead window.
+            for (int i = 0; i < 3; ++i) {
+                editor->knob->setValue(i % 2 ? 0.0f : 1.0f);
+                editor->frame.idle();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_EQ(window->unexpectedErrors(), 0u);
+        }
+        if (c.deleteFrame)
+            editor.reset();
+        else
+            editor->frame.close();
+
+        EXPECT_EQ(HostErrorHandler::errors, 0);
+        EXPECT_EQ(processResources(), before) << "connection and shared image released";
+        // The host's connection still serves requests.
+        const ::Window next = XCreateSimpleWindow(host.display, DefaultRootWindow(host.display), 0, 0, 10, 10, 0, 0, 0);
+        XWindowAttributes attributes;
+        EXPECT_NE(XGetWindowAttributes(host.display, next, &attributes), 0);
+        XDestroyWindow(host.display, next);
+        XSync(host.display, False);
+        EXPECT_EQ(HostErrorHandler::errors, 0);
+        if (editor) {
+            // Closed, the frame opens again in a new host window.
+            HostWindow again(300, 200);
+            ASSERT_TRUE(editor->frame.open(again.handle(), WindowOptions{c.shared}));
+            editor->frame.idle();
+            EXPECT_EQ(again.grab(::Window(reinterpret_cast<std::uintptr_t>(editor->frame.systemWindow())), 240, 120),
+                      framePicture(editor->frame));
+            editor->frame.close();
+        }
+    }
+}
+
+// Hosts do not wait for the server between destroying their window and
+// closing the editor: the window's own destruction may reach the server
+// before or after the host's, and its DestroyNotify may not have arrived yet.
+TEST(X11Window, ClosesRightAfterAnUnfinishedDestructionOfTheHostWindow)
+{
+    REQUIRE_SERVER();
+    HostErrorHandler hostHandler;
+    for (int round = 0; round < 20; ++round) {
+        HostWindow host(300, 200);
+        ASSERT_TRUE(host.ok()) << "no connection to " << server->display();
+        Editor editor;
+        ASSERT_TRUE(editor.frame.open(host.handle(), WindowOptions{round % 2 == 0}));
+        editor.frame.idle();
+        XDestroyWindow(host.display, host.window);
+        host.window = 0;
+        XFlush(host.display);
+        editor.frame.close();
+        XSync(host.display, False);
+    }
+    EXPECT_EQ(HostErrorHandler::errors, 0);
 }
