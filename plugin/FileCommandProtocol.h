@@ -31,6 +31,9 @@ enum FileCommand : std::int32_t {
     SaveBank = 4,        // ptr: .sxb path; all programs
     SetResponsePath = 5, // ptr: WAV path for the current program's user response ("empty" or "" for none)
     LastMessage = 6,     // ptr: buffer of kFileMessageSize bytes; Done when a message was copied
+    WaitForSettings = 7, // ptr unused; Done once every change made before the call is heard (parameter
+                         // values, programs, chunks and the response loads they cause): for hosts that
+                         // render offline with changes between blocks and want the same output every time
 };
 
 enum FileReply : std::int32_t {

@@ -28,6 +28,10 @@ filecmd::FileReply FileCommands::run(std::int64_t command, void* argument)
 {
     if (command == filecmd::LastMessage)
         return copyMessage(static_cast<char*>(argument));
+    if (command == filecmd::WaitForSettings) {
+        plugin_.waitForSettings();
+        return filecmd::Done;
+    }
     {
         std::lock_guard<std::mutex> lock(messageLock);
         message.clear();

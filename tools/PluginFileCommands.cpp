@@ -19,6 +19,8 @@ const char* describe(filecmd::FileCommand command)
         return "save the bank";
     case filecmd::SetResponsePath:
         return "load the impulse response";
+    case filecmd::WaitForSettings:
+        return "wait for the settings with";
     case filecmd::LastMessage:
         break;
     }

@@ -1,5 +1,6 @@
 #include "bench/selvarine/BenchRig.h"
 
+#include "plugin/FileCommandProtocol.h"
 #include "tools/DemoGuitar.h"
 
 #include <cstdio>
@@ -80,6 +81,12 @@ void BenchRig::applySwitches(const BenchCase& benchCase)
 {
     instance->setParameter(highResParam, benchCase.highRes ? 0.0f : 1.0f);
     instance->setParameter(cabTypeParam, float(benchCase.cabMode));
+    waitForSettings();
+}
+
+void BenchRig::waitForSettings()
+{
+    instance->dispatch(vst::effVendorSpecific, filecmd::kFileCommandTag, filecmd::WaitForSettings, nullptr);
 }
 
 std::size_t BenchRig::nextInput(int frames)

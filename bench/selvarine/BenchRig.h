@@ -47,6 +47,9 @@ public:
     // "High Res." and "CAB type" of the case, while processing runs (after a
     // program change, which brings the program's own settings).
     void applySwitches(const BenchCase& benchCase);
+    // Returns once the plug-in has applied every change made so far (its
+    // settings worker included), so that renders do not depend on timing.
+    void waitForSettings();
 
     // Processes the next `frames` (1..kMaxBlock) of the input, 32-bit; with
     // `silent` set, zeros instead (the input position stays).

@@ -144,11 +144,16 @@ CaseResult measureCase(BenchRig& rig, const BenchCase& c, const BenchOptions& op
     std::vector<double> programTimes, rebuildTimes, chunkTimes, responseTimes;
 
     // A program change arrives from a neighbouring program; the case's
-    // switches are put back afterwards, untimed.
+    // switches are put back afterwards, untimed. Each figure runs from the
+    // call until the plug-in's settings worker has applied it.
     const int other = (c.program + 1) % 24;
     for (int r = 0; r < repeats; ++r) {
         plug.setProgram(other);
-        programTimes.push_back(timed([&] { plug.setProgram(c.program); }));
+        rig.waitForSettings();
+        programTimes.push_back(timed([&] {
+            plug.setProgram(c.program);
+            rig.waitForSettings();
+        }));
         rig.applySwitches(c);
         rig.process(512); // let the audio side take up what was published
     }
@@ -157,18 +162,28 @@ CaseResult measureCase(BenchRig& rig, const BenchCase& c, const BenchOptions& op
     const float original = plug.getParameter(rig.mic1PosIndex());
     for (int r = 0; r < repeats; ++r) {
         const float value = r % 2 == 0 ? 0.3f : 0.7f;
-        rebuildTimes.push_back(timed([&] { plug.setParameter(rig.mic1PosIndex(), value); }));
+        rebuildTimes.push_back(timed([&] {
+            plug.setParameter(rig.mic1PosIndex(), value);
+            rig.waitForSettings();
+        }));
         rig.process(512);
     }
     plug.setParameter(rig.mic1PosIndex(), original);
+    rig.waitForSettings();
 
     // The program as a state chunk, without and with a user response.
     const std::vector<char> plain = plug.getChunk(true);
     const std::vector<char> withResponse = withResponsePath(plain, responsePath);
     for (int r = 0; r < repeats; ++r) {
-        responseTimes.push_back(timed([&] { plug.setChunk(withResponse, true); }));
+        responseTimes.push_back(timed([&] {
+            plug.setChunk(withResponse, true);
+            rig.waitForSettings();
+        }));
         rig.process(512);
-        chunkTimes.push_back(timed([&] { plug.setChunk(plain, true); }));
+        chunkTimes.push_back(timed([&] {
+            plug.setChunk(plain, true);
+            rig.waitForSettings();
+        }));
         rig.process(512);
     }
 

@@ -63,10 +63,12 @@ RenderSum render(BenchRig& rig, const BenchCase& c, double seconds, const std::s
         if (!rebuilt && done >= rebuildAt) {
             const float position = plug.getParameter(rig.mic1PosIndex());
             plug.setParameter(rig.mic1PosIndex(), position < 0.5f ? 0.8f : 0.2f);
+            rig.waitForSettings();
             rebuilt = true;
         }
         if (!responded && done >= responseAt) {
             plug.setChunk(withResponsePath(plug.getChunk(true), responsePath), true);
+            rig.waitForSettings();
             responded = true;
         }
         const int frames = int(std::min<long>(kCallSizes[call % kCallSizes.size()], total - done));

@@ -41,6 +41,79 @@ double percentile(const std::vector<double>& sorted, double fraction)
 
 } // namespace
 
+namespace {
+
+// The parameters a host stand-in automates from its audio thread, by name.
+std::vector<int> findAll(host::PluginInstance& plug, std::initializer_list<const char*> names)
+{
+    std::vector<int> found;
+    for (const char* name : names) {
+        const int index = plug.findParameter(name);
+        if (index >= 0)
+            found.push_back(index);
+    }
+    return found;
+}
+
+// How long after setParameter a cabinet change is heard: two instances play
+// the same input in step, one block of 128 frames every 128 frames' time;
+// one of them gets a new microphone distance from the audio thread, and the
+// first block in which the two outputs differ is when the change is heard.
+// Each figure runs from the call to the start of that block.
+bool measureHeard(const host::PluginLibrary& library, WriterLatency& result, std::string& error)
+{
+    std::unique_ptr<BenchRig> changed = BenchRig::create(library, error);
+    std::unique_ptr<BenchRig> reference = changed ? BenchRig::create(library, error) : nullptr;
+    if (!reference)
+        return false;
+    constexpr int kTrials = 20;
+    constexpr int kFrames = 128;
+    constexpr int kGiveUp = 400; // blocks (1.2 s): a change never heard counts as that long
+    const BenchCase benchCase{0, 44100.0, false, 0};
+    const auto blockTime = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kFrames / 44100.0));
+    const std::vector<int> distance = findAll(changed->plugin(), {"Mic 1 Distance"});
+    if (distance.empty()) {
+        error = "the plug-in has no \"Mic 1 Distance\"";
+        return false;
+    }
+    std::vector<double> heard;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        const float value = trial % 2 == 0 ? 0.8f : 0.2f;
+        for (BenchRig* rig : {changed.get(), reference.get()})
+            rig->configure(benchCase);
+        // The idle worker's pace, as after a quiet spell.
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        Clock::time_point next = Clock::now();
+        Clock::time_point called{};
+        for (int block = 0; block < 8 + kGiveUp; ++block) {
+            std::this_thread::sleep_until(next);
+            next += blockTime;
+            const Clock::time_point start = Clock::now();
+            if (block == 8 + trial % 8) {
+                changed->plugin().setParameter(distance[0], value);
+                called = Clock::now();
+            }
+            changed->process(kFrames);
+            reference->process(kFrames);
+            if (called != Clock::time_point{} &&
+                !std::equal(changed->floatOutput(0).begin(), changed->floatOutput(0).begin() + kFrames,
+                            reference->floatOutput(0).begin())) {
+                heard.push_back(std::chrono::duration<double>(std::max(start, called) - called).count());
+                break;
+            }
+            if (block == 8 + kGiveUp - 1)
+                heard.push_back(kGiveUp * kFrames / 44100.0);
+        }
+    }
+    std::sort(heard.begin(), heard.end());
+    result.heardTrials = long(heard.size());
+    result.heardMedian = percentile(heard, 0.5);
+    result.heardWorst = heard.empty() ? 0.0 : heard.back();
+    return true;
+}
+
+} // namespace
+
 bool measureWriterLatency(const host::PluginLibrary& library, double seconds, const std::string& responsePath,
                           WriterLatency& result, std::string& error)
 {
@@ -52,77 +125,92 @@ bool measureWriterLatency(const host::PluginLibrary& library, double seconds, co
     rig->configure({0, 44100.0, false, 1});
     host::PluginInstance& plug = rig->plugin();
 
-    // The automated knobs: amplifier, effects and output, none of them a
-    // cabinet setting (those rebuild responses wherever they are applied).
-    std::vector<int> knobs;
-    for (const char* name : {"Amp Gain", "Amp Low", "Amp Mid", "Amp High", "Amp Presence", "Amp Master", "Reverb",
-                             "Tremolo Depth", "Output", "Input"}) {
-        const int index = plug.findParameter(name);
-        if (index >= 0)
-            knobs.push_back(index);
-    }
-    if (knobs.empty()) {
-        error = "the plug-in has none of the automated knobs";
+    // What the audio thread automates before every block: microphone
+    // distances and pans (cabinet settings), the amplifier's knobs, the
+    // effects and the output.
+    const std::vector<int> automated =
+        findAll(plug, {"Mic 1 Distance", "Mic 2 Distance", "Mic 1 Panning", "Mic 2 Panning", "Amp Gain", "Amp Low",
+                       "Amp Mid", "Amp High", "Amp Presence", "Amp Master", "Reverb", "Tremolo Depth", "Output"});
+    const std::vector<int> dragged = findAll(plug, {"Mic 1 Pos"});
+    if (automated.empty() || dragged.empty()) {
+        error = "the plug-in has none of the automated parameters";
         return false;
     }
 
     plug.setProgram(3);
+    rig->waitForSettings();
     const std::vector<char> withResponse = withResponsePath(plug.getChunk(true), responsePath);
 
     std::atomic<bool> stop{false};
     std::atomic<long> blocks{0}, programs{0};
+    std::vector<double> times;
+    times.reserve(std::size_t(seconds * 44100.0 / 128.0 * double(automated.size())) + 64);
 
+    // The audio thread: a 128-frame block every 128 frames' time, each
+    // preceded by one value for every automated parameter, each call timed.
     std::thread audio([&] {
-        while (!stop.load(std::memory_order_relaxed)) {
+        const auto blockTime =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(128.0 / 44100.0));
+        Clock::time_point next = Clock::now();
+        for (long block = 0; !stop.load(std::memory_order_relaxed); ++block) {
+            std::this_thread::sleep_until(next);
+            next += blockTime;
+            for (std::size_t k = 0; k < automated.size(); ++k) {
+                const float value = float((block + long(k) * 13) % 101) / 100.0f;
+                const Clock::time_point start = Clock::now();
+                plug.setParameter(automated[k], value);
+                times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            }
             rig->process(128);
             blocks.fetch_add(1, std::memory_order_relaxed);
         }
     });
+    // The user: moves a microphone in the editor every 5 ms, and switches
+    // programs and restores a chunk naming a long response every 20 ms.
     std::thread user([&] {
         int program = 0;
-        while (!stop.load(std::memory_order_relaxed)) {
-            plug.setProgram(program);
-            program = (program + 5) % 24;
-            plug.setChunk(withResponse, true);
-            programs.fetch_add(1, std::memory_order_relaxed);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (int step = 0; !stop.load(std::memory_order_relaxed); ++step) {
+            plug.setParameter(dragged[0], float(step % 50) / 49.0f);
+            if (step % 4 == 0) {
+                plug.setProgram(program);
+                program = (program + 5) % 24;
+                plug.setChunk(withResponse, true);
+                programs.fetch_add(1, std::memory_order_relaxed);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
 
-    // Automation: a value every 200 µs or so, knob after knob.
-    std::vector<double> times;
-    times.reserve(std::size_t(seconds * 10000.0) + 16);
-    const Clock::time_point end =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    for (long k = 0; Clock::now() < end; ++k) {
-        const int index = knobs[std::size_t(k) % knobs.size()];
-        const float value = float(k % 101) / 100.0f;
-        const Clock::time_point start = Clock::now();
-        plug.setParameter(index, value);
-        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     stop = true;
     audio.join();
     user.join();
+    rig->waitForSettings();
 
     std::sort(times.begin(), times.end());
     result.calls = long(times.size());
     result.p50 = percentile(times, 0.5);
+    result.p99 = percentile(times, 0.99);
     result.p999 = percentile(times, 0.999);
     result.worst = times.empty() ? 0.0 : times.back();
     result.programs = programs.load();
     result.blocks = blocks.load();
-    return true;
+    return measureHeard(library, result, error);
 }
 
 void printWriterLatency(std::ostream& out, const WriterLatency& r)
 {
-    out << "setParameter while programs change and responses load (" << r.calls << " calls, " << r.programs
-        << " program changes with chunk restores, " << r.blocks << " audio blocks of 128):\n"
+    out << "setParameter on the audio thread, 13 parameters before each 128-frame block, while the user moves a\n"
+        << "microphone, switches programs and restores chunks naming a response (" << r.calls << " calls, "
+        << r.programs << " program changes with chunk restores, " << r.blocks << " blocks):\n"
         << "  50th percentile   " << r.p50 * 1e6 << " us\n"
+        << "  99th percentile   " << r.p99 * 1e6 << " us\n"
         << "  99.9th percentile " << r.p999 * 1e6 << " us\n"
-        << "  worst             " << r.worst * 1e6 << " us\n";
+        << "  worst             " << r.worst * 1e6 << " us\n"
+        << "A microphone distance set on the audio thread, heard (" << r.heardTrials << " changes, from the call\n"
+        << "to the start of the first block that sounds different):\n"
+        << "  median            " << r.heardMedian * 1e3 << " ms\n"
+        << "  worst             " << r.heardWorst * 1e3 << " ms\n";
 }
 
 } // namespace bench

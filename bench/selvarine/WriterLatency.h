@@ -1,10 +1,12 @@
 #pragma once
 
-// How long the host's parameter path takes while other host threads are
-// busy: one thread calls setParameter the way automation does, a second
-// switches programs and restores a chunk naming a long stereo WAV response
-// every 20 ms (a user stepping through responses), and a third processes
-// audio. Each setParameter call is timed on the wall clock.
+// How long the host's parameter path takes on the audio thread while other
+// host threads are busy: the audio thread sets thirteen parameters (cabinet
+// settings among them) before every 128-frame block, played in real time,
+// while a user thread drags a microphone and switches programs and restores
+// a chunk naming a long stereo WAV response every 20 ms. Each setParameter
+// call is timed on the wall clock. Then how long a cabinet change set on the
+// audio thread takes to be heard, with the settings worker's own pace.
 
 #include "bench/selvarine/BenchOptions.h"
 #include "host/PluginLibrary.h"
@@ -17,10 +19,14 @@ namespace bench {
 struct WriterLatency {
     long calls = 0;      // timed setParameter calls
     double p50 = 0.0;    // median, seconds
+    double p99 = 0.0;    // 99th percentile, seconds
     double p999 = 0.0;   // 99.9th percentile, seconds
     double worst = 0.0;  // largest single call, seconds
     long programs = 0;   // program changes and chunk restores made meanwhile
     long blocks = 0;     // audio blocks processed meanwhile
+    long heardTrials = 0;      // cabinet changes timed until heard
+    double heardMedian = 0.0;  // seconds from the call to the block that sounds different
+    double heardWorst = 0.0;
 };
 
 // Runs the race for `seconds`; `responsePath` is where the long response is
