@@ -17,7 +17,13 @@ void DoxaroEditorLink::beginEdit(int index) { plugin_.beginEdit(index); }
 void DoxaroEditorLink::endEdit(int index) { plugin_.endEdit(index); }
 
 int DoxaroEditorLink::currentProgram() const { return plugin_.getProgram(); }
-void DoxaroEditorLink::selectProgram(int program) { plugin_.setProgram(program); }
+void DoxaroEditorLink::selectProgram(int program)
+{
+    plugin_.setProgram(program);
+    // The editor shows the new program's response state next: the worker's
+    // load must be done by then (as it was when the program came inline).
+    plugin_.waitForSettings();
+}
 
 std::string DoxaroEditorLink::programName(int program) const
 {

@@ -16,6 +16,14 @@
 
 namespace bench {
 
+// How long a value set on the audio thread takes to be heard.
+struct HeardLatency {
+    std::string name;     // the parameter changed
+    long trials = 0;      // changes timed
+    double median = 0.0;  // seconds from the call to the first block that sounds different
+    double worst = 0.0;
+};
+
 struct WriterLatency {
     long calls = 0;      // timed setParameter calls
     double p50 = 0.0;    // median, seconds
@@ -24,9 +32,8 @@ struct WriterLatency {
     double worst = 0.0;  // largest single call, seconds
     long programs = 0;   // program changes and chunk restores made meanwhile
     long blocks = 0;     // audio blocks processed meanwhile
-    long heardTrials = 0;      // cabinet changes timed until heard
-    double heardMedian = 0.0;  // seconds from the call to the block that sounds different
-    double heardWorst = 0.0;
+    HeardLatency cabinetHeard; // a microphone distance: a cabinet rebuild on the settings worker
+    HeardLatency channelHeard; // the amplifier channel: a network recomputation on the worker
 };
 
 // Runs the race for `seconds`; `responsePath` is where the long response is
