@@ -28,7 +28,7 @@ public:
     using Job = std::function<bool()>;
 
     static constexpr std::chrono::milliseconds kBusyInterval{1};  // between looks while changes keep coming
-    static constexpr std::chrono::milliseconds kIdleInterval{10}; // between looks once they stopped
+    static constexpr std::chrono::milliseconds kIdleInterval{5};  // between looks once they stopped
     static constexpr std::chrono::milliseconds kBusySpan{500};    // how long after the last work a look counts as busy
 
     SettingsWorker() = default;
