@@ -29,8 +29,13 @@ inline double expm1Reduced(double r) noexcept
 
 double fmaExpm1(double x) noexcept
 {
-    if (x == 0.0 || x != x)
-        return x; // keeps the sign of zero; NaN stays NaN
+    // Below 2^-54 in magnitude expm1(x) rounds to x, which the polynomial
+    // would give too, but only after forming r^8, which underflows for the
+    // tiny states at the end of a decaying tail. Keeps the sign of zero.
+    if (std::fabs(x) < 0x1p-54)
+        return x;
+    if (x != x)
+        return x; // NaN stays NaN
     if (!(x > -40.0))
         return -1.0; // exp(x) is below half an ulp of 1
     if (x > 709.0)

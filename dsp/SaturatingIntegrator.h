@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/DenormalFlush.h"
 #include "dsp/FastMaths.h"
 
 #include <cmath>
@@ -37,7 +38,10 @@ public:
     double process(double x, double k) noexcept
     {
         const double u = fastTanh(k * x * kInputDrive);
-        acc = acc + alpha * (u - accTanh);
+        // With a silent input the state decays geometrically; the guard ends
+        // it at 0 instead of letting it sink into denormals, where it would
+        // stop decaying (the step rounds away) and stay for good.
+        acc = flushDenormal(acc + alpha * (u - accTanh));
         accTanh = tanhOfState(acc);
         return kOutputScale * acc;
     }

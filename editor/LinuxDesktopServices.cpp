@@ -86,6 +86,30 @@ bool spawn(const std::vector<std::string>& args, bool captureOutput, Child& chil
     return true;
 }
 
+// Starts `program` with one argument, detached from this process: a shell
+// started for the purpose runs it in the background and exits, which hands
+// it to init (or the session's subreaper), and that reaps it whenever it
+// ends. Only that shell is waited for, here and now, and it lives no longer
+// than one fork takes; nothing waits for the program, so a viewer that stays
+// in the foreground of its opener holds neither this thread nor the
+// services' destruction, and no zombie is left behind. False when the shell
+// could not be started or could not fork for the program; what fails after
+// that (the program not running at all, or failing to open) shows only on
+// standard error.
+bool spawnDetached(const std::string& program, const std::string& argument)
+{
+    Child shell;
+    if (!spawn({"/bin/sh", "-c", "\"$0\" \"$1\" &", program, argument}, false, shell))
+        return false;
+    int status = 0;
+    pid_t reaped;
+    while ((reaped = waitpid(shell.pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (reaped < 0) // the host reaped it first (its own SIGCHLD handling): its answer is gone
+        return true;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class LinuxDesktopServices final : public PlatformServices {
 public:
     explicit LinuxDesktopServices(LinuxDialogOptions options) : options_(std::move(options)) {}
@@ -236,21 +260,19 @@ private:
         done(std::move(path));
     }
 
+    // xdg-open, detached: the viewer it starts may run in its foreground
+    // until the user closes it.
     void open(const std::string& what)
     {
         const std::string opener = findProgram({"xdg-open"});
-        Child child;
-        if (opener.empty() || !spawn({opener, what}, false, child)) {
+        if (opener.empty() || !spawnDetached(opener, what))
             showMessage("Could not open \"" + what + "\".", nullptr);
-            return;
-        }
-        children_.push_back(std::move(child));
     }
 
     LinuxDialogOptions options_;                // where the dialogs come from
     bool portalMissing_ = false;                // the portal failed once: not asked again
     std::vector<PortalRequest> portalRequests_; // portal dialogs up
-    std::vector<Child> children_;               // running dialogs and openers, reaped on idle
+    std::vector<Child> children_;               // running dialog programs, reaped on idle
     InEditorDialogs dialogs_;                   // messages, questions, the fallback chooser
 };
 

@@ -17,7 +17,7 @@ struct LinuxDialogOptions {
 // zenity, else kdialog (child processes), else a chooser drawn in the editor;
 // answers are taken up on idle. Messages and questions are drawn in the
 // editor (standard error while it is closed); documents and addresses open
-// with xdg-open.
+// with xdg-open, started detached so that nothing here waits for the viewer.
 std::unique_ptr<PlatformServices> makeLinuxDesktopServices(const LinuxDialogOptions& options);
 
 } // namespace editor

@@ -3,11 +3,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 // No floating-point mode is touched: the blocks keep denormals away by their
-// own arithmetic. Note that their (y - 1e-20) + 1e-20 step only zeroes
-// magnitudes below about 7.5e-37 (half a unit in the last place of 1e-20),
-// which is what keeps recursive tails out of the denormal range.
+// own arithmetic. Every recursive state ends a decaying tail far above the
+// denormal range: the higher-order filters, the networks, the amplifiers'
+// saturating integrators, the gate's gain and the spring's lines through the
+// denormal guard of dsp/DenormalFlush.h, whose (y - 1e-20) + 1e-20 step
+// zeroes magnitudes below about 7.5e-37 (half a unit in the last place of
+// 1e-20; a slow decay may hold a step or two of it), the one-pole filters by
+// cutting below 1e-30. The limiter's delay carries the guard as an offset;
+// the convolvers and the tremolo hold no recursion. The nonlinear stages'
+// expm1 and tanh give tiny arguments back without forming their underflowing
+// powers. What is left is the output: products of guarded states with small
+// gains still pass magnitudes below float's normal range on their way to 0,
+// and writeSample() zeroes those for 32-bit hosts. So silence after a note
+// raises no underflow flag (tests/plugin/SilenceTests.cpp, every factory
+// program).
 
 namespace {
 
@@ -32,6 +45,20 @@ double readSample(const Sample* channel, int i)
         return 0.0;
     const double x = static_cast<double>(channel[i]);
     return std::isfinite(x) ? x : 0.0;
+}
+
+// A chain value as the host's sample type takes it. For a 32-bit host a
+// magnitude below float's normal range (the last of a tail dying away, under
+// -750 dBFS) becomes 0: converted, it would be a float denormal, slow in
+// whatever the host does with it next, and the conversion itself would raise
+// the processor's underflow flag.
+template <typename Sample>
+Sample writeSample(double value)
+{
+    if constexpr (std::is_same_v<Sample, float>)
+        if (std::fabs(value) < double(std::numeric_limits<float>::min()))
+            return 0.0f;
+    return static_cast<Sample>(value);
 }
 
 } // namespace
@@ -246,9 +273,9 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
                 if (!s.limiterEngaged)
                     clip_.watch(std::max(std::fabs(outL), std::fabs(outR)));
                 if (outLeft != nullptr)
-                    outLeft[i] = static_cast<Sample>(outL);
+                    outLeft[i] = writeSample<Sample>(outL);
                 if (outRight != nullptr)
-                    outRight[i] = static_cast<Sample>(outR);
+                    outRight[i] = writeSample<Sample>(outR);
             }
         } else {
             if (s.cabinetsOn)
@@ -261,7 +288,7 @@ void SignalChain::process(const Sample* const* inputs, Sample* const* outputs, i
                 limiter_.process(&frame);
                 if (!s.limiterEngaged)
                     clip_.watch(std::fabs(frame.value));
-                const Sample out = static_cast<Sample>(frame.value);
+                const Sample out = writeSample<Sample>(frame.value);
                 if (outLeft != nullptr)
                     outLeft[i] = out;
                 if (outRight != nullptr)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -67,6 +68,27 @@ void expectCloseToLibrary(double (*expm1)(double) noexcept, double (*tanh)(doubl
     EXPECT_TRUE(std::isnan(tanh(std::nan(""))));
 }
 
+// Below 2^-54 in magnitude both functions give their argument back, and
+// without raising the underflow flag on the way: the nonlinear stages call
+// them with the tiny states at the end of every decaying tail.
+void expectTinyArgumentsReturnedWithoutUnderflow(double (*expm1)(double) noexcept, double (*tanh)(double) noexcept)
+{
+    for (const double x : {0x1p-55, 1e-20, 1e-38, 1.5e-40, 1e-100, 1e-200, 1e-300, 2.3e-308}) {
+        for (const double v : {x, -x}) {
+            std::feclearexcept(FE_ALL_EXCEPT);
+            const double e = expm1(v);
+            const bool expm1Underflow = std::fetestexcept(FE_UNDERFLOW) != 0;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            const double t = tanh(v);
+            const bool tanhUnderflow = std::fetestexcept(FE_UNDERFLOW) != 0;
+            EXPECT_EQ(e, v);
+            EXPECT_EQ(t, v);
+            EXPECT_FALSE(expm1Underflow) << v;
+            EXPECT_FALSE(tanhUnderflow) << v;
+        }
+    }
+}
+
 TEST(FastMaths, FmaVersionsMatchTheLibrary)
 {
     if (!fmaKernelsRun())
@@ -77,6 +99,13 @@ TEST(FastMaths, FmaVersionsMatchTheLibrary)
 TEST(FastMaths, ChosenVersionsMatchTheLibrary)
 {
     expectCloseToLibrary(fastExpm1, fastTanh);
+}
+
+TEST(FastMaths, TinyArgumentsComeBackWithoutUnderflow)
+{
+    if (fmaKernelsRun())
+        expectTinyArgumentsReturnedWithoutUnderflow(kFmaExpm1, kFmaTanh);
+    expectTinyArgumentsReturnedWithoutUnderflow(fastExpm1, fastTanh);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -126,6 +128,33 @@ TEST(SaturatingIntegrator, LargeInputIsSlewLimited)
 } // namespace
 
 namespace {
+
+TEST(SaturatingIntegrator, SilenceAfterASignalEndsAtExactlyZeroWithoutUnderflow)
+{
+    // With an exactly silent input the state decays geometrically; left to
+    // itself it sinks into denormals and freezes there (the decay step rounds
+    // away), costing denormal arithmetic on every sample for good. Guarded,
+    // it ends at 0 or, where the decay per sample is slow, holds a step or
+    // two of the guard (about 1.5e-36 each).
+    for (double corner : {7560.0, 22000.0})
+        for (float rate : {44100.0f, 176400.0f})
+            for (double k : {1.0, 0.0003}) {
+                SaturatingIntegrator stage(corner);
+                stage.restart(stage.alphaFor(rate));
+                for (int n = 0; n < 2000; ++n)
+                    stage.process(0.3 * std::sin(0.05 * n), k);
+                ASSERT_NE(stage.acc, 0.0);
+                std::feclearexcept(FE_ALL_EXCEPT);
+                for (int n = 0; n < 20000; ++n)
+                    stage.process(0.0, k);
+                const std::string where = std::to_string(corner) + " Hz at " + std::to_string(rate) + ", k " +
+                                          std::to_string(k);
+                EXPECT_LT(std::fabs(stage.acc), 1e-35) << where;
+                EXPECT_NE(std::fpclassify(stage.acc), FP_SUBNORMAL) << where;
+                EXPECT_NE(std::fpclassify(stage.accTanh), FP_SUBNORMAL) << where;
+                EXPECT_FALSE(std::fetestexcept(FE_UNDERFLOW)) << where;
+            }
+}
 
 TEST(SaturatingIntegrator, ComesToRestOnATinyConstantInput)
 {

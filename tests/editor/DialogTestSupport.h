@@ -16,25 +16,34 @@
 
 namespace editor {
 
-// A folder with a fake "zenity" first on PATH for the test's lifetime.
-struct FakeZenity {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("selvarine-zenity-" + std::to_string(getpid()));
+// A folder with a stand-in program `name` (a shell script of `body`) first
+// on PATH for the test's lifetime.
+struct FakeProgram {
+    std::filesystem::path dir;
     std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
 
-    explicit FakeZenity(const std::string& body)
+    FakeProgram(const std::string& name, const std::string& body)
+        : dir(std::filesystem::temp_directory_path() / ("selvarine-" + name + "-" + std::to_string(getpid())))
     {
         std::filesystem::create_directories(dir);
-        const auto script = dir / "zenity";
+        const auto script = dir / name;
         std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
     }
-    ~FakeZenity()
+    ~FakeProgram()
     {
         setenv("PATH", oldPath.c_str(), 1);
         std::filesystem::remove_all(dir);
     }
+    FakeProgram(const FakeProgram&) = delete;
+    FakeProgram& operator=(const FakeProgram&) = delete;
     std::string argsFile() const { return (dir / "args").string(); }
+};
+
+// A fake "zenity" first on PATH.
+struct FakeZenity : FakeProgram {
+    explicit FakeZenity(const std::string& body) : FakeProgram("zenity", body) {}
 };
 
 inline std::optional<std::optional<std::string>> chooseAndWait(PlatformServices& s, const FileDialog& d, void* owner = nullptr)
