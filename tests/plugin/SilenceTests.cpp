@@ -70,6 +70,7 @@ TEST_P(SilenceAfterANote, RaisesNoUnderflow)
     plugin->setBlockSize(kBlock);
     plugin->setProgram(c.program);
     plugin->setParameter(param::HighRes, c.highRes ? 0.0f : 1.0f);
+    plugin->waitForSettings();
     ASSERT_EQ(plugin->switches().antiAliasing, c.highRes);
     plugin->resume();
 
