@@ -145,6 +145,7 @@ TEST(Programs, ReselectingProgramZeroMatchesConstruction)
     auto other = makePlugin();
     other->setProgram(19);
     other->setProgram(0);
+    other->waitForSettings();
     for (int i = 0; i < param::Count; ++i)
         EXPECT_EQ(other->getParameter(i), fresh->getParameter(i)) << i;
     const Doxaro::Switches a = fresh->switches();
