@@ -10,69 +10,20 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "tests/support/CountingNew.h"
 
 namespace {
 
 std::atomic<bool> counting{false};   // true while a process call is measured
 std::atomic<long> allocations{0};    // operator new calls while counting
 
-void* allocate(std::size_t size)
-{
-    if (counting.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-void* allocateAligned(std::size_t size, std::align_val_t alignment)
-{
-    if (counting.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t align = static_cast<std::size_t>(alignment);
-    const std::size_t rounded = (size + align - 1) / align * align;
-    return std::aligned_alloc(align, rounded == 0 ? align : rounded);
-}
-
 } // namespace
 
-void* operator new(std::size_t size)
+void countAllocation()
 {
-    if (void* p = allocate(size))
-        return p;
-    throw std::bad_alloc();
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
 }
-void* operator new[](std::size_t size)
-{
-    if (void* p = allocate(size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    if (void* p = allocateAligned(size, alignment))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    if (void* p = allocateAligned(size, alignment))
-        return p;
-    throw std::bad_alloc();
-}
-// The replacements above allocate with malloc, so free is the matching
-// release; GCC cannot see through the replacement and warns otherwise.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
 namespace {
 
