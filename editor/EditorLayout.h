@@ -151,7 +151,8 @@ inline constexpr std::array kControls = {
     // About box trigger
     ControlRow{tag::AboutTrigger, Kind::aboutTrigger, Place::window, {10, 480, 90, 490}, ""},
     // Bottom bar
-    ControlRow{tag::ResponseName, Kind::label, Place::bottomBar, {120, 6, 530, 24}, ""},
+    // Between the load / unload buttons (120..160) and the file arrows (502..530).
+    ControlRow{tag::ResponseName, Kind::label, Place::bottomBar, {164, 6, 500, 24}, ""},
     ControlRow{tag::ResponseMenu, Kind::menu, Place::bottomBar, {120, 6, 530, 24}, ""},
     ControlRow{tag::ResponseLoad, Kind::kick, Place::bottomBar, {120, 5, 140, 25}, "irload.png"},
     ControlRow{tag::ResponseUnload, Kind::kick, Place::bottomBar, {140, 5, 160, 25}, "irunload.png"},

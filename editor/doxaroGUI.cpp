@@ -9,6 +9,8 @@
 #include "editor/NoteValues.h"
 #include "editor/TremSpeedKnob.h"
 #include "editor/XySlider.h"
+#include "cabinet/CabinetSlot.h"
+#include "gui/Font.h"
 #include "plugin/Parameters.h"
 #include "gui/AnimKnob.h"
 #include "gui/HorizontalSlider.h"
@@ -37,19 +39,20 @@ constexpr const char* kNoResponse = "empty";
 
 bool isParameter(int t) { return t >= 0 && t < layout::kParameters; }
 
-// Menu entry of a stepped setting: index = value · (entries − 1), kept clear
-// of rounding just under a whole number.
-int entryOf(float value, int entries)
-{
-    return std::clamp(int(value * float(entries - 1) + 1e-4f), 0, entries - 1);
-}
-
 // The input channel entry the plug-in actually uses for a value: below 0.3
 // left, below 0.6 right, else both.
 int inputChannelEntry(float value)
 {
     return value < 0.3f ? 0 : value < 0.6f ? 1 : 2;
 }
+
+// Colours of the response name: the placeholder is black on a cream label
+// in the display's recess, a file name white on the recess itself.
+constexpr gui::Color kPlaceholderInk{0, 0, 0, 255};
+constexpr gui::Color kPlaceholderLabel{236, 226, 200, 255};
+constexpr gui::Color kNameInk{255, 255, 255, 255};
+constexpr const char* kPlaceholder = "(Load Impulse Response...)";
+constexpr const char* kNotLoaded = " (not loaded)";
 
 gui::TextStyle menuStyle()
 {
@@ -85,6 +88,29 @@ std::vector<std::string> waveFilesBeside(const std::string& path)
 }
 
 bool hasResponse(const std::string& path) { return !path.empty() && path != kNoResponse; }
+
+std::vector<std::string> fileNames(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> names;
+    for (const std::string& p : paths)
+        names.push_back(std::filesystem::path(p).filename().string());
+    return names;
+}
+
+// Replaces a menu's entries when they differ (an open list stays open otherwise).
+void setEntries(gui::OptionMenu& menu, const std::vector<std::string>& entries)
+{
+    bool same = menu.entryCount() == int(entries.size());
+    for (int i = 0; same && i < menu.entryCount(); ++i)
+        same = menu.entry(i) == entries[std::size_t(i)];
+    if (same)
+        return;
+    const int current = menu.currentIndex();
+    menu.removeAllEntries();
+    for (const std::string& e : entries)
+        menu.addEntry(e);
+    menu.setCurrent(current);
+}
 
 } // namespace
 
@@ -359,15 +385,11 @@ void doxaroGUI::updateControl(int index)
     const float v = plugin_.parameter(index);
     switch (index) {
     case param::InputChannel:
-        menu(index)->setCurrent(inputChannelEntry(v));
-        return;
     case param::Cab1Type:
     case param::Cab2Type:
-        menu(index)->setCurrent(entryOf(v, int(layout::kCabinets.size())));
-        return;
     case param::Mic1Type:
     case param::Mic2Type:
-        menu(index)->setCurrent(entryOf(v, int(layout::kMicrophones.size())));
+        menu(index)->setCurrent(displayedEntry(index, v));
         return;
     case param::TremoloSync:
         control(index)->setValue(v);
@@ -397,10 +419,29 @@ void doxaroGUI::updateControl(int index)
     }
 }
 
+int doxaroGUI::displayedEntry(int parameterIndex, float value)
+{
+    switch (parameterIndex) {
+    case param::InputChannel:
+        return inputChannelEntry(value);
+    case param::Cab1Type:
+    case param::Cab2Type:
+        return std::clamp(CabinetSlot::cabinetHundredsFor(value) / 100 - 1, 0, int(layout::kCabinets.size()) - 1);
+    case param::Mic1Type:
+    case param::Mic2Type:
+        return std::clamp(CabinetSlot::micTensFor(value) / 10 - 1, 0, int(layout::kMicrophones.size()) - 1);
+    case param::Mic1Axis:
+    case param::Mic2Axis:
+        return std::clamp(CabinetSlot::axisUnitsFor(value) - 1, 0, 1);
+    default:
+        return 0;
+    }
+}
+
 void doxaroGUI::padPicture(int axisIndex)
 {
     const bool left = axisIndex == param::Mic1Axis;
-    const bool onAxis = plugin_.parameter(axisIndex) == 0.0f;
+    const bool onAxis = displayedEntry(axisIndex, plugin_.parameter(axisIndex)) == 0;
     const char* name = left ? (onAxis ? "miclefton.png" : "micleftoff.png")
                             : (onAxis ? "micrighton.png" : "micrightoff.png");
     XySlider* p = pad(left ? param::Mic1Pos : param::Mic2Pos);
@@ -434,10 +475,21 @@ void doxaroGUI::showCabinetPanel(bool shown)
     frame_->invalid();
 }
 
+void doxaroGUI::refreshProgramNames()
+{
+    if (!frame_)
+        return;
+    std::vector<std::string> names;
+    for (int p = 0; p < layout::kPrograms; ++p)
+        names.push_back(plugin_.programName(p));
+    setEntries(*menu(tag::ProgramMenu), names);
+}
+
 void doxaroGUI::refreshProgramState()
 {
     if (!frame_)
         return;
+    refreshProgramNames();
     menu(tag::ProgramMenu)->setCurrent(plugin_.currentProgram());
     menu(tag::InputMeterMenu)->setCurrent(plugin_.meterFlag() ? 0 : 1);
     const bool panel = plugin_.panelFlag();
@@ -447,45 +499,74 @@ void doxaroGUI::refreshProgramState()
 
 std::string doxaroGUI::responseText() const
 {
-    const std::string path = plugin_.responsePath();
-    if (!hasResponse(path))
-        return {};
-    const std::string name = std::filesystem::path(path).filename().string();
-    // A response that did not load must not look like a working one.
-    return plugin_.responseLoaded() ? name : name + " (not loaded)";
+    const gui::Control* label = control(tag::ResponseName);
+    return label ? static_cast<const gui::TextLabel*>(label)->text() : std::string();
 }
 
 void doxaroGUI::refreshResponse()
 {
     if (!frame_)
         return;
-    static_cast<gui::TextLabel*>(control(tag::ResponseName))->setText(responseText());
-    gui::OptionMenu* m = menu(tag::ResponseMenu);
     const std::string path = plugin_.responsePath();
-    responseFiles_ = hasResponse(path) ? waveFilesBeside(path) : std::vector<std::string>{};
-    m->removeAllEntries();
-    int current = -1;
-    for (std::size_t i = 0; i < responseFiles_.size(); ++i) {
-        m->addEntry(std::filesystem::path(responseFiles_[i]).filename().string());
-        if (responseFiles_[i] == path)
-            current = int(i);
+    auto* label = static_cast<gui::TextLabel*>(control(tag::ResponseName));
+    gui::TextStyle style = label->style();
+    if (!hasResponse(path)) {
+        style.color = kPlaceholderInk;
+        style.background = kPlaceholderLabel;
+        label->setTransparent(false);
+        label->setStyle(style);
+        label->setText(kPlaceholder);
+    } else {
+        // The name without folder and extension; one that did not load must
+        // not look like a working one. A long name keeps its start and end.
+        const std::string name = std::filesystem::path(path).stem().string();
+        const std::string suffix = plugin_.responseLoaded() ? "" : kNotLoaded;
+        const gui::Font font(*style.font);
+        const int room = label->size().width() - 2 * style.padding - font.textWidth(suffix);
+        style.color = kNameInk;
+        label->setTransparent(true);
+        label->setStyle(style);
+        label->setText(font.fitMiddle(name, room) + suffix);
     }
-    m->setCurrent(current);
+
+    gui::OptionMenu* m = menu(tag::ResponseMenu);
+    responseFiles_ = hasResponse(path) ? waveFilesBeside(path) : std::vector<std::string>{};
+    setEntries(*m, fileNames(responseFiles_));
+    // The current file's entry; the first when the folder's listing lacks it.
+    const auto it = std::find(responseFiles_.begin(), responseFiles_.end(), path);
+    m->setCurrent(it != responseFiles_.end() ? int(it - responseFiles_.begin()) : 0);
     m->setMouseEnabled(!responseFiles_.empty());
 }
 
 // ---- Idle -------------------------------------------------------------------------
 
+void doxaroGUI::programStateChanged()
+{
+    programStateDirty_.store(true, std::memory_order_release);
+}
+
 void doxaroGUI::idle()
 {
-    services_->idle();
-    if (!frame_)
+    // A host may answer a notice sent from inside idle (a display update)
+    // with another idle call: that one has nothing to add.
+    if (inIdle_)
         return;
+    inIdle_ = true;
+    services_->idle();
+    if (!frame_) {
+        inIdle_ = false;
+        return;
+    }
     std::uint64_t bits = changed_.take();
     while (bits) {
         const int index = __builtin_ctzll(bits);
         bits &= bits - 1;
         updateControl(index);
+    }
+    if (programStateDirty_.exchange(false, std::memory_order_acq_rel)) {
+        refreshProgramState();
+        refreshResponse();
+        frame_->invalid();
     }
     control(tag::InputMeter)->setValue(plugin_.inputLevel());
     control(tag::ClipLed)->setValue(plugin_.clipLevel() != 0.0f ? 1.0f : 0.0f);
@@ -493,6 +574,7 @@ void doxaroGUI::idle()
         frame_->idle();
     else
         frame_->redrawDirty();
+    inIdle_ = false;
 }
 
 // Keys the host passes on (effEditKeyDown) go to the open menu list or the
@@ -619,7 +701,7 @@ void doxaroGUI::command(gui::Control& c)
     case tag::Cab2Next:
         if (released)
             stepMenu(c.tag() <= tag::Cab1Next ? param::Cab1Type : param::Cab2Type,
-                     int(layout::kCabinets.size()), (c.tag() - tag::Cab1Previous) % 2 ? 1 : -1);
+                     (c.tag() - tag::Cab1Previous) % 2 ? 1 : -1);
         return;
     case tag::Mic1Previous:
     case tag::Mic1Next:
@@ -627,7 +709,7 @@ void doxaroGUI::command(gui::Control& c)
     case tag::Mic2Next:
         if (released)
             stepMenu(c.tag() <= tag::Mic1Next ? param::Mic1Type : param::Mic2Type,
-                     int(layout::kMicrophones.size()), (c.tag() - tag::Cab1Previous) % 2 ? 1 : -1);
+                     (c.tag() - tag::Cab1Previous) % 2 ? 1 : -1);
         return;
     case tag::ResponseMenu: {
         const int index = static_cast<gui::OptionMenu&>(c).currentIndex();
@@ -661,10 +743,13 @@ void doxaroGUI::command(gui::Control& c)
     }
 }
 
-void doxaroGUI::stepMenu(int parameterIndex, int entries, int step)
+void doxaroGUI::stepMenu(int parameterIndex, int step)
 {
-    const int current = menu(parameterIndex)->currentIndex();
-    const int next = ((current < 0 ? 0 : current) + step + entries) % entries;
+    // From the newest value, not from the menu, which follows only at the
+    // next idle: two clicks between idles step twice.
+    const int entries = menu(parameterIndex)->entryCount();
+    const int current = displayedEntry(parameterIndex, plugin_.parameter(parameterIndex));
+    const int next = (current + step + entries) % entries;
     plugin_.beginEdit(parameterIndex);
     plugin_.setParameterAutomated(parameterIndex, float(next) / float(entries - 1));
     plugin_.endEdit(parameterIndex);
@@ -698,12 +783,15 @@ void doxaroGUI::stepResponseFile(int step)
     if (!hasResponse(path))
         return;
     const std::vector<std::string> files = waveFilesBeside(path);
+    if (files.empty())
+        return;
+    // A file missing from its folder's listing counts as the first entry.
     const auto it = std::find(files.begin(), files.end(), path);
-    if (it == files.end())
-        return;
-    const long index = long(it - files.begin()) + step;
-    if (index < 0 || index >= long(files.size()))
-        return;
+    const bool listed = it != files.end();
+    const long from = listed ? long(it - files.begin()) : 0;
+    const long index = std::clamp(from + step, 0L, long(files.size()) - 1);
+    if (listed && index == from)
+        return; // the first or the last already: no wrap-around
     loadResponse(files[std::size_t(index)]);
 }
 
@@ -727,8 +815,10 @@ void doxaroGUI::fileCommand(int entry)
         d.save = true;
         d.title = "Save Preset";
         services_->chooseFile(d, owner, [this, report](std::optional<std::string> path) {
-            if (path)
-                report(plugin_.savePreset(*path));
+            if (!path)
+                return;
+            report(plugin_.savePreset(*path));
+            refreshProgramState(); // the program took the file's name
         });
         return;
     }
@@ -767,12 +857,6 @@ void doxaroGUI::fileCommand(int entry)
             // The host learns every value of the program now current.
             for (int i = 0; i < layout::kParameters; ++i)
                 plugin_.setParameterAutomated(i, plugin_.parameter(i));
-            if (frame_) {
-                gui::OptionMenu* programs = menu(tag::ProgramMenu);
-                programs->removeAllEntries();
-                for (int p = 0; p < layout::kPrograms; ++p)
-                    programs->addEntry(plugin_.programName(p));
-            }
             programChanged();
         });
         return;

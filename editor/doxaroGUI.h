@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     bool setKnobMode(vst::VstInt32 mode) override { return mode == 2; }
     // Any thread.
     void setParameter(vst::VstInt32 index, float value) override;
+    // Any thread: the program menu, its names, the meter menu, the cabinet
+    // panel and the response display follow at the next idle.
+    void programStateChanged() override;
 
     // ---- Without a system window (tests, snapshots) ----
     // Builds the views as open() does, without a window.
@@ -62,8 +66,11 @@ public:
     gui::OptionMenu* menu(int tag) const;
     bool isCabinetPanelAttached() const { return panelAttached_; }
     bool isStereoStripAttached() const { return stereoAttached_; }
-    // Text of the response name under its menu.
+    // Text of the response name as shown (shortened to fit its place).
     std::string responseText() const;
+    // The entry a cabinet, microphone or input-channel menu shows for a
+    // value: the one the plug-in plays.
+    static int displayedEntry(int parameterIndex, float value);
     // Problems met loading the bitmaps (empty when all is well).
     const std::vector<std::string>& bitmapProblems() const { return bitmaps_.problems(); }
 
@@ -87,11 +94,12 @@ private:
     void padPicture(int axisIndex);
     void refreshResponse();
     void refreshProgramState();
+    void refreshProgramNames();
 
     // Commands.
     void command(gui::Control& control);
     void fileCommand(int entry);
-    void stepMenu(int parameterIndex, int entries, int step);
+    void stepMenu(int parameterIndex, int step);
     void stepProgram(int step);
     void programChanged();
     void stepResponseFile(int step);
@@ -103,6 +111,8 @@ private:
     std::unique_ptr<PlatformServices> services_;
     gui::BitmapLibrary bitmaps_;
     ParameterMailbox changed_; // parameters changed since the last idle (any thread posts)
+    std::atomic<bool> programStateDirty_{false}; // program-level state changed since the last idle
+    bool inIdle_ = false;      // idle() is running (hosts may call it again from a notice we send)
     vst::ERect rect_{0, 0, layout::kHeight, layout::kWidth};
 
     // Views, between build and close.

@@ -2,6 +2,7 @@
 
 #include "gui/FontData.h"
 
+#include <string>
 #include <string_view>
 
 namespace gui {
@@ -20,6 +21,10 @@ public:
     int descent() const { return data_->descent; }
     int lineHeight() const { return data_->ascent + data_->descent; }
     int textWidth(std::string_view text) const;
+    // The text itself when it fits `width` pixels, else its beginning and
+    // its end with "..." between them, as much of both as fits (a file name
+    // keeps its start and its last characters). Cuts between characters.
+    std::string fitMiddle(std::string_view text, int width) const;
 
     // The glyph of a code point, or of '?' when the font has none.
     const GlyphData& glyph(char32_t c) const;
@@ -27,6 +32,13 @@ public:
 
     // Calls f(codePoint) for each character of UTF-8 text.
     template <class F> static void forEachCharacter(std::string_view text, F&& f);
+    // Bytes of the character that starts at byte `i` (at least 1, at most to the end).
+    static std::size_t characterLength(std::string_view text, std::size_t i)
+    {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length < text.size() - i ? length : text.size() - i;
+    }
 
 private:
     const FontData* data_; // never null, static data
@@ -42,8 +54,7 @@ template <class F> void Font::forEachCharacter(std::string_view text, F&& f)
             continue;
         }
         // Skip the whole multi-byte sequence: the fonts hold ASCII only.
-        std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        i += length;
+        i += characterLength(text, i);
         f(char32_t(0xFFFD));
     }
 }

@@ -170,6 +170,8 @@ private:
     void selectModel();
     void reloadUserResponse();
     void refreshProgramFlags();
+    // Tells the editor that program-level state changed (any thread).
+    void programStateChanged();
     // Writes the newest value of every parameter into `record`'s values: the
     // current program as hosts see it. Turn holder.
     void copyRequestedValues(ProgramRecord& record) const;

@@ -23,6 +23,8 @@ void DoxaroEditorLink::selectProgram(int program)
     // The editor shows the new program's response state next: the worker's
     // load must be done by then (as it was when the program came inline).
     plugin_.waitForSettings();
+    // The host's own views of the parameters and programs follow.
+    plugin_.updateDisplay();
 }
 
 std::string DoxaroEditorLink::programName(int program) const

@@ -42,6 +42,13 @@ void Doxaro::requestProgram(int program)
     pendingMask.fetch_or(changed, std::memory_order_seq_cst);
     pendingJobs.fetch_or(kReloadResponse, std::memory_order_seq_cst);
     refreshProgramFlags();
+    programStateChanged();
+}
+
+void Doxaro::programStateChanged()
+{
+    if (editor != nullptr)
+        editor->programStateChanged();
 }
 
 void Doxaro::refreshProgramFlags()
@@ -54,6 +61,8 @@ void Doxaro::refreshProgramFlags()
 void Doxaro::reloadUserResponse()
 {
     chain.userResponse().loadUserResponse(currentRecord().irPath);
+    // The editor shows whether the file could be used.
+    programStateChanged();
 }
 
 void Doxaro::setProgramName(const char* name)
@@ -61,6 +70,7 @@ void Doxaro::setProgramName(const char* name)
     {
         const WriterScope scope(*this);
         copyString(currentRecord().name, name, ProgramRecord::kMaxNameLength);
+        programStateChanged();
     }
     if (editor != nullptr && editor->isOpen())
         updateDisplay();
@@ -92,6 +102,7 @@ bool Doxaro::setResponsePath(const char* path)
         copyString(currentRecord().irPath, path, ProgramRecord::kPathSize - 1);
         refreshProgramFlags();
         pendingJobs.fetch_or(kReloadResponse, std::memory_order_seq_cst);
+        programStateChanged();
     }
     // The caller (the editor, a host's file command) reads the outcome next.
     worker.waitForPass();
@@ -104,6 +115,7 @@ void Doxaro::setProgramFlags(std::int16_t panelFlag, std::int16_t meterFlag)
     currentRecord().panelFlag = panelFlag;
     currentRecord().meterFlag = meterFlag;
     refreshProgramFlags();
+    programStateChanged();
 }
 
 ProgramRecord Doxaro::programRecord(vst::VstInt32 index) const

@@ -12,4 +12,5 @@ void Doxaro::replacePrograms(const BankImage& image)
     const ProgramRecord& current = currentRecord();
     for (int i = 0; i < param::Count; ++i)
         requested[i].store(current.params[i], std::memory_order_release);
+    programStateChanged();
 }

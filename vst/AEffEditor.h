@@ -47,6 +47,10 @@ public:
     virtual bool setKnobMode(VstInt32) { return false; }
     // A parameter changed: the matching control follows (index 0..numParams-1).
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
+    // State above the parameters changed: which program is current, a
+    // program's name, the current program's editor flags or its response
+    // (path or load outcome). Called like setParameter, from any thread.
+    virtual void programStateChanged() {}
 
     bool isOpen() const { return systemWindow != nullptr; }
 

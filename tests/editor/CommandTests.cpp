@@ -11,6 +11,7 @@
 #include "editor/EditorLayout.h"
 #include "gui/OptionMenu.h"
 #include "gui/TextLabel.h"
+#include "tests/support/TextContrast.h"
 
 namespace editor::test {
 namespace {
@@ -86,6 +87,9 @@ TEST(Commands, CabinetAndMicrophoneArrowsWrap)
         {tag::Mic1Previous, param::Mic1Type, 0.0f, 1.0f},   {tag::Mic1Next, param::Mic1Type, 1.0f, 0.0f},
         {tag::Mic2Next, param::Mic2Type, 1.0f / 3.0f, 2.0f / 3.0f},
         {tag::Mic2Previous, param::Mic2Type, 0.0f, 1.0f},
+        // 0.666667 plays "Ribbon 1" (the engine's ceiling), so the step goes on from there.
+        {tag::Mic1Next, param::Mic1Type, 0.666667f, 0.0f}, {tag::Mic1Previous, param::Mic1Type, 0.666667f, 2.0f / 3.0f},
+        {tag::Cab1Next, param::Cab1Type, 0.1f, 0.5f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arrow);
@@ -101,6 +105,32 @@ TEST(Commands, CabinetAndMicrophoneArrowsWrap)
         f.gui->idle();
         const int entries = f.gui->menu(c.parameter)->entryCount();
         EXPECT_EQ(f.gui->menu(c.parameter)->currentIndex(), int(c.sent * float(entries - 1) + 0.5f));
+    }
+}
+
+// The menus follow a change only at the next idle, which a host may call
+// seldom: every click counts all the same.
+TEST(Commands, ArrowClicksBetweenIdlesAllStep)
+{
+    struct Case {
+        int arrow;
+        int parameter;
+        int clicks;
+        float sent;
+    };
+    for (const Case c : {Case{tag::Cab1Next, param::Cab1Type, 2, 0.5f}, Case{tag::Mic2Previous, param::Mic2Type, 3, 1.0f / 3.0f},
+                         Case{tag::Cab2Previous, param::Cab2Type, 4, 0.25f}}) {
+        SCOPED_TRACE(c.arrow);
+        EditorFixture f;
+        f.plugin.values[std::size_t(c.parameter)] = 0.0f;
+        f.build();
+        const gui::Point p = f.centreOf(c.arrow);
+        for (int i = 0; i < c.clicks; ++i)
+            f.click(p.x, p.y);
+        ASSERT_TRUE(f.plugin.lastSent(c.parameter));
+        EXPECT_FLOAT_EQ(*f.plugin.lastSent(c.parameter), c.sent);
+        f.gui->idle();
+        EXPECT_EQ(f.gui->menu(c.parameter)->currentIndex(), doxaroGUI::displayedEntry(c.parameter, c.sent));
     }
 }
 
@@ -240,7 +270,7 @@ TEST(Commands, ResponseLoadUnloadAndMenu)
     EXPECT_EQ(f.services->dialogs[0].pattern, "*.wav");
     EXPECT_EQ(f.services->dialogs[0].defaultExtension, "wav");
     EXPECT_EQ(f.plugin.response, dir.path("b.WAV"));
-    EXPECT_EQ(f.gui->responseText(), "b.WAV");
+    EXPECT_EQ(f.gui->responseText(), "b"); // without folder and extension
     gui::OptionMenu* m = f.gui->menu(tag::ResponseMenu);
     ASSERT_EQ(m->entryCount(), 3);
     EXPECT_EQ(m->currentIndex(), 1);
@@ -250,7 +280,7 @@ TEST(Commands, ResponseLoadUnloadAndMenu)
     const gui::Point unload = f.centreOf(tag::ResponseUnload);
     f.click(unload.x, unload.y);
     EXPECT_EQ(f.plugin.response, "empty");
-    EXPECT_EQ(f.gui->responseText(), "");
+    EXPECT_EQ(f.gui->responseText(), "(Load Impulse Response...)");
     EXPECT_EQ(f.gui->menu(tag::ResponseMenu)->entryCount(), 0);
 }
 
@@ -263,10 +293,15 @@ TEST(Commands, ResponseArrowsStopAtTheEnds)
         const char* to;
     };
     for (const Case c : {Case{"c.wav", tag::ResponseNext, "c.wav"}, Case{"a.wav", tag::ResponsePrevious, "a.wav"},
-                         Case{"a.wav", tag::ResponseNext, "b.WAV"}, Case{"c.wav", tag::ResponsePrevious, "b.WAV"}}) {
+                         Case{"a.wav", tag::ResponseNext, "b.WAV"}, Case{"c.wav", tag::ResponsePrevious, "b.WAV"},
+                         // A file gone from its folder counts as the first entry.
+                         Case{"gone.wav", tag::ResponseNext, "b.WAV"}, Case{"gone.wav", tag::ResponsePrevious, "a.wav"}}) {
         EditorFixture f;
         f.plugin.response = dir.path(c.from);
         f.build();
+        if (std::string(c.from) == "gone.wav") {
+            EXPECT_EQ(f.gui->menu(tag::ResponseMenu)->currentIndex(), 0);
+        }
         const gui::Point p = f.centreOf(c.arrow);
         f.click(p.x, p.y);
         EXPECT_EQ(f.plugin.response, dir.path(c.to));
@@ -288,8 +323,50 @@ TEST(Commands, ResponseThatFailedToLoadIsShownAsSuch)
     f.services->answer = dir.path("a.wav");
     const gui::Point load = f.centreOf(tag::ResponseLoad);
     f.click(load.x, load.y);
-    EXPECT_EQ(f.gui->responseText(), "a.wav (not loaded)");
-    EXPECT_EQ(static_cast<gui::TextLabel*>(f.gui->control(tag::ResponseName))->text(), "a.wav (not loaded)");
+    EXPECT_EQ(f.gui->responseText(), "a (not loaded)");
+}
+
+// What the bottom bar shows of the response, read back from the picture:
+// the name starts right of the load and unload buttons with its first
+// letter whole, a long one is shortened in the middle, and the placeholder
+// stands out from the display's recess.
+TEST(Commands, ResponseNameIsReadableRightOfItsButtons)
+{
+    struct Case {
+        std::string path;
+        std::string shown;
+    };
+    const std::string longName = "Marshall-style 4x12 greenbacks, SM57 cap edge 2 inch, take 14 final";
+    const Case cases[] = {
+        {"empty", "(Load Impulse Response...)"},
+        {"/irs/room_b.wav", "room_b"},
+        {"/irs/" + longName + ".wav", ""}, // shortened: checked below
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EditorFixture f;
+        f.plugin.response = c.path;
+        f.build();
+        f.gui->frame()->redrawAll();
+        const std::string text = f.gui->responseText();
+        if (!c.shown.empty()) {
+            EXPECT_EQ(text, c.shown);
+        } else {
+            EXPECT_NE(text.find("..."), std::string::npos);
+            EXPECT_EQ(text.substr(0, 8), longName.substr(0, 8));
+            EXPECT_EQ(text.substr(text.size() - 5), longName.substr(longName.size() - 5));
+        }
+        // The label's place in the window: the bottom bar starts at y = 470.
+        const gui::Rect label = f.gui->control(tag::ResponseName)->size().offset(0, 470);
+        const gui::Control* unload = f.gui->control(tag::ResponseUnload);
+        EXPECT_GE(label.left, unload->size().right);
+        EXPECT_LE(label.right, f.gui->control(tag::ResponsePrevious)->size().left);
+        const text_contrast::Reading r = text_contrast::read(f.gui->frame()->image(), label);
+        EXPECT_GE(r.contrast, 7.0);
+        // The first letter lies whole inside the label, next to its start.
+        EXPECT_GE(r.firstInkColumn, label.left + 1);
+        EXPECT_LE(r.firstInkColumn, label.left + 8);
+    }
 }
 
 TEST(Commands, ResponsePathTooLongIsToldNotCut)

@@ -85,6 +85,48 @@ TEST(Font, BuiltInFontsCoverPrintableAsciiAndMeasureText)
     EXPECT_LT(Font::small().lineHeight(), Font::normal().lineHeight());
 }
 
+// A name too long for its place keeps its start and its end around "...",
+// fits, and is never cut inside a character.
+TEST(Font, FitMiddleKeepsBothEndsAndFits)
+{
+    const Font font = Font::normal();
+    struct Case {
+        std::string text;
+        int width;
+        std::string expected; // empty: shortened, checked by its parts
+    };
+    const std::string longText = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const Case cases[] = {
+        {"room_b", 200, "room_b"},                             // fits: unchanged
+        {longText, font.textWidth(longText), longText},        // exactly fits
+        {longText, 100, ""},
+        {"\xc3\xa9t\xc3\xa9 \xc3\xa0 la plage du soir tard", 60, ""}, // UTF-8 letters
+        {longText, font.textWidth("...") - 1, "..."},          // no room even for the dots
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text + " in " + std::to_string(c.width));
+        const std::string fitted = font.fitMiddle(c.text, c.width);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(fitted, c.expected);
+            continue;
+        }
+        EXPECT_LE(font.textWidth(fitted), c.width);
+        const std::size_t dots = fitted.find("...");
+        ASSERT_NE(dots, std::string::npos);
+        const std::string head = fitted.substr(0, dots);
+        const std::string tail = fitted.substr(dots + 3);
+        EXPECT_FALSE(head.empty());
+        EXPECT_FALSE(tail.empty());
+        EXPECT_EQ(c.text.compare(0, head.size(), head), 0);
+        EXPECT_EQ(c.text.compare(c.text.size() - tail.size(), tail.size(), tail), 0);
+        // Whole characters only: no piece starts or ends inside a sequence.
+        EXPECT_NE(static_cast<unsigned char>(tail.front()) & 0xC0, 0x80);
+        EXPECT_NE(static_cast<unsigned char>(head.back()) & 0xC0, 0xC0);
+        // As much as fits: one more character of either end would not.
+        EXPECT_GT(font.textWidth(fitted) + font.textWidth("m"), c.width - font.textWidth("m"));
+    }
+}
+
 TEST(Painter, TextIsAntiAliasedPlacedByAlignmentAndClipped)
 {
     const Font font = Font::normal();

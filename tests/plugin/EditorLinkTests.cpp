@@ -1,7 +1,9 @@
 // The plug-in as its editor sees it: file operations and their messages,
 // program flags, the response state, and the editor following the plug-in.
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include "gui/Control.h"
 #include "gui/MouseEvent.h"
 #include "plugin/DoxaroEditorLink.h"
+#include "editor/XySlider.h"
 #include "plugin/PresetFiles.h"
 #include "vst/ModulePath.h"
 
@@ -98,6 +101,123 @@ TEST(EditorLink, EditorFollowsThePluginAndAutomatesTheHost)
     gui->frame()->mouseUp(e);
     EXPECT_NE(plugin->getParameter(param::Bypass), before);
     EXPECT_EQ(FakeHost::instance().automations.load(), 1);
+    gui->close();
+}
+
+// Whoever changes program-level state (the host's program change, a chunk,
+// a rename, the editor's file menu), the editor shows it after one idle:
+// program field and list, meter menu, cabinet panel and response name.
+TEST(EditorLink, ProgramLevelStateFollowsEveryChangeAfterOneIdle)
+{
+    namespace tag = editor::layout::tag;
+    const auto response = scratch("cab_room.wav");
+    std::ofstream(response, std::ios::binary) << "not a wave file";
+    const auto preset = scratch("My Lead.sxp");
+
+    struct Case {
+        const char* what;
+        std::function<void(Doxaro&, DoxaroEditorLink&)> change;
+    };
+    const Case cases[] = {
+        {"host program change", [](Doxaro& p, DoxaroEditorLink&) { p.setProgram(17); }},
+        {"host rename", [](Doxaro& p, DoxaroEditorLink&) { p.setProgramName("Renamed by host"); }},
+        {"chunk restore",
+         [&](Doxaro& p, DoxaroEditorLink&) {
+             ProgramRecord record = p.programRecord(p.getProgram());
+             std::snprintf(record.name, sizeof record.name, "From the session");
+             std::snprintf(record.irPath, sizeof record.irPath, "%s", response.c_str());
+             record.panelFlag = 0;
+             record.meterFlag = 0;
+             p.setChunk(&record, sizeof record, true);
+         }},
+        {"preset save", [&](Doxaro&, DoxaroEditorLink& l) { EXPECT_EQ(l.savePreset(preset.string()), ""); }},
+        {"preset load",
+         [&](Doxaro& p, DoxaroEditorLink& l) {
+             // A preset saved from program 9 ("Springverb"), loaded into program 0.
+             p.setProgram(9);
+             p.setProgramFlags(0, 0);
+             EXPECT_EQ(l.savePreset(preset.string()), "");
+             p.setProgram(0);
+             p.setProgramName("Clean Reverb");
+             p.setProgramFlags(1, 1);
+             p.waitForSettings();
+             EXPECT_EQ(l.loadPreset(preset.string()), "");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makePlugin();
+        DoxaroEditorLink link(*plugin);
+        auto* gui = static_cast<editor::doxaroGUI*>(plugin->getEditor());
+        gui->build();
+        gui->idle();
+        c.change(*plugin, link);
+        plugin->waitForSettings();
+        gui->idle();
+
+        const int current = plugin->getProgram();
+        char name[32] = {};
+        plugin->getProgramName(name);
+        gui::OptionMenu* programs = gui->menu(tag::ProgramMenu);
+        EXPECT_EQ(programs->currentIndex(), current);
+        EXPECT_EQ(programs->text(), name);
+        EXPECT_EQ(programs->entry(current), name);
+        const ProgramRecord record = plugin->programRecord(current);
+        EXPECT_EQ(gui->isCabinetPanelAttached(), record.panelFlag == 1);
+        EXPECT_EQ(gui->menu(tag::InputMeterMenu)->currentIndex(), record.meterFlag == 1 ? 0 : 1);
+        const bool hasFile = std::string(record.irPath) != "empty";
+        EXPECT_EQ(gui->responseText(), hasFile ? "cab_room (not loaded)" : "(Load Impulse Response...)");
+        gui->close();
+    }
+    std::filesystem::remove_all(response.parent_path());
+}
+
+// The cabinet, microphone and axis displays name what plays: for every
+// factory program, each slot's selection as shown equals the engine's
+// selection code (cabinet hundreds, microphone tens, axis units).
+TEST(EditorLink, DisplaysShowTheSelectionsTheEnginePlays)
+{
+    auto plugin = makePlugin();
+    auto* gui = static_cast<editor::doxaroGUI*>(plugin->getEditor());
+    gui->build();
+    struct Slot {
+        int cabinet, microphone, axis, pad;
+    };
+    const Slot slots[] = {{param::Cab1Type, param::Mic1Type, param::Mic1Axis, param::Mic1Pos},
+                          {param::Cab2Type, param::Mic2Type, param::Mic2Axis, param::Mic2Pos}};
+    int ribbonsShown = 0;
+    for (int program = 0; program < Doxaro::kNumPrograms; ++program) {
+        plugin->setProgram(program);
+        plugin->waitForSettings();
+        gui->idle();
+        for (int s = 0; s < 2; ++s) {
+            SCOPED_TRACE("program " + std::to_string(program) + ", slot " + std::to_string(s + 1));
+            const int code = plugin->cabinetEngine().slot(s).code();
+            const int cabinet = gui->menu(slots[s].cabinet)->currentIndex() + 1;
+            const int microphone = gui->menu(slots[s].microphone)->currentIndex() + 1;
+            const int axis = editor::doxaroGUI::displayedEntry(slots[s].axis, gui->control(slots[s].axis)->value()) + 1;
+            EXPECT_EQ(100 * cabinet + 10 * microphone + axis, code);
+            const bool offAxisPicture = gui->pad(slots[s].pad)->background().name().find("off") != std::string::npos;
+            EXPECT_EQ(offAxisPicture, axis == 2);
+            ribbonsShown += microphone == 4;
+        }
+    }
+    // The programs storing 0.666667 for a microphone show "Ribbon 1", as they play.
+    EXPECT_GE(ribbonsShown, 12);
+    gui->close();
+}
+
+// A program chosen in the editor reaches the host's own views.
+TEST(EditorLink, ProgramChosenInTheEditorIsToldToTheHost)
+{
+    namespace tag = editor::layout::tag;
+    auto plugin = makePlugin();
+    auto* gui = static_cast<editor::doxaroGUI*>(plugin->getEditor());
+    gui->build();
+    FakeHost::instance().displayUpdates = 0;
+    gui->menu(tag::ProgramMenu)->choose(5);
+    EXPECT_EQ(plugin->getProgram(), 5);
+    EXPECT_GE(FakeHost::instance().displayUpdates.load(), 1);
     gui->close();
 }
 
