@@ -62,13 +62,26 @@ if(manual_missing STREQUAL "")
   set(snapshot_stereo_args --program 18)
   set(snapshot_sync_args --program 14 --set "Tremolo Sync=0")
   set(snapshot_about_args --about)
+  # An open list, and a loaded response with the list of its folder open.
+  set(snapshot_programs_args --program 1 --open-menu program)
+  set(response_wav "${figures}/responses/Closed back 4x12 - dynamic on the cap.wav")
+  set(snapshot_response_args --program 1 --response ${response_wav} --open-menu response)
+  add_custom_command(
+    OUTPUT ${response_wav}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${figures}/responses
+    COMMAND ${python} ${PROJECT_SOURCE_DIR}/tools/manual/response_wav.py ${response_wav}
+    COMMAND ${python} ${PROJECT_SOURCE_DIR}/tools/manual/response_wav.py "${figures}/responses/Open back 1x12 - ribbon at a distance.wav"
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/manual/response_wav.py
+    COMMENT "Manual: responses for the pictures"
+    VERBATIM)
+  set(snapshot_response_depends ${response_wav})
   set(snapshot_files "")
-  foreach(name clean stereo sync about)
+  foreach(name clean stereo sync about programs response)
     add_custom_command(
       OUTPUT ${figures}/snapshot-${name}.png
       COMMAND ${CMAKE_COMMAND} -E make_directory ${figures}
       COMMAND ${editor} --snapshot ${figures}/snapshot-${name}.png ${snapshot_${name}_args}
-      DEPENDS selvarine-editor OrvandelSelvarine
+      DEPENDS selvarine-editor OrvandelSelvarine ${snapshot_${name}_depends}
       COMMENT "Manual: editor picture ${name}"
       VERBATIM)
     list(APPEND snapshot_files ${figures}/snapshot-${name}.png)
@@ -76,7 +89,7 @@ if(manual_missing STREQUAL "")
   set(crops
     ${figures}/editor-top-bar.png ${figures}/editor-amplifier.png ${figures}/editor-cabinets.png
     ${figures}/editor-pads.png ${figures}/editor-bottom-bar.png ${figures}/editor-cabinets-stereo.png
-    ${figures}/editor-effects-sync.png)
+    ${figures}/editor-effects-sync.png ${figures}/editor-program-list.png ${figures}/editor-response.png)
   add_custom_command(
     OUTPUT ${crops}
     COMMAND ${python} ${crop} ${figures}/snapshot-clean.png 2
@@ -89,6 +102,10 @@ if(manual_missing STREQUAL "")
       ${figures}/editor-cabinets-stereo.png:0,160,650,100
     COMMAND ${python} ${crop} ${figures}/snapshot-sync.png 2
       ${figures}/editor-effects-sync.png:425,30,225,130
+    COMMAND ${python} ${crop} ${figures}/snapshot-programs.png 1
+      ${figures}/editor-program-list.png:0,0,650,500
+    COMMAND ${python} ${crop} ${figures}/snapshot-response.png 2
+      ${figures}/editor-response.png:0,420,650,80
     DEPENDS ${snapshot_files} ${crop}
     COMMENT "Manual: cutting the editor pictures"
     VERBATIM)

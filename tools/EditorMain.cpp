@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "editor/doxaroGUI.h"
+#include "editor/EditorLayout.h"
+#include "gui/OptionMenu.h"
 #include "gui/PngWriter.h"
 #include "gui/SplashScreen.h"
 #include "host/AudioFile.h"
@@ -44,6 +46,10 @@ struct Options {
     double idleHz = 30.0;
     double runFor = 0.0; // seconds until the window closes by itself; 0: until the user closes it
     int program = -1;
+    // Snapshot states.
+    std::string response;   // the current program's response file
+    std::string openMenu;   // the menu whose list is open
+    int hostProgram = -1;   // program the host picks once the editor is up
     std::vector<std::pair<std::string, float>> settings; // name or index, value
 };
 
@@ -52,12 +58,18 @@ void usage(FILE* to)
     std::fprintf(to,
                  "usage: selvarine-editor [--plugin FILE] [--idle-hz N] [--input FILE.wav]\n"
                  "                        [--program N] [--set NAME=VALUE]... [--run-for SECONDS]\n"
-                 "                        [--snapshot FILE.png [--about]]\n"
+                 "                        [--snapshot FILE.png [--about] [--response FILE.wav]\n"
+                 "                         [--open-menu MENU] [--host-program N]]\n"
                  "Opens the plug-in's editor in a window, calls its idle N times a second (30),\n"
                  "plays silence or the looped input through it and prints automation and edit notices.\n"
                  "--program N (1..24) and --set \"Parameter Name\"=0..1 (or index=value) set the plug-in up first.\n"
                  "--run-for closes the editor and quits after the given time (for scripts).\n"
-                 "--snapshot renders the editor into a PNG file without a display and exits (--about: with the about box up).\n");
+                 "--snapshot renders the editor into a PNG file without a display and exits. With it:\n"
+                 "  --about          the about box up\n"
+                 "  --response FILE  FILE as the current program's impulse response\n"
+                 "  --open-menu MENU the list of a menu open: program, file, input, meter, cab1, mic1,\n"
+                 "                   cab2, mic2, response\n"
+                 "  --host-program N the host picks program N (1..24) after the editor opened\n");
 }
 
 std::filesystem::path executablePath()
@@ -120,6 +132,14 @@ bool parse(int argc, char** argv, Options& o)
             if (!value(v)) return false;
             o.program = std::atoi(v.c_str()) - 1;
             if (o.program < 0 || o.program > 23) return false;
+        } else if (a == "--response") {
+            if (!value(o.response)) return false;
+        } else if (a == "--open-menu") {
+            if (!value(o.openMenu)) return false;
+        } else if (a == "--host-program") {
+            if (!value(v)) return false;
+            o.hostProgram = std::atoi(v.c_str()) - 1;
+            if (o.hostProgram < 0 || o.hostProgram > 23) return false;
         } else if (a == "--set") {
             if (!value(v)) return false;
             const std::size_t eq = v.rfind('=');
@@ -146,11 +166,35 @@ int parameterIndex(const std::string& key)
     return (!key.empty() && *end == '\0' && n >= 0 && n < param::Count) ? int(n) : -1;
 }
 
+// Tag of a menu by the name --open-menu takes, or -1.
+int menuTag(const std::string& name)
+{
+    namespace tag = editor::layout::tag;
+    const std::pair<const char*, int> menus[] = {
+        {"program", tag::ProgramMenu}, {"file", tag::FileMenu},     {"input", param::InputChannel},
+        {"meter", tag::InputMeterMenu}, {"cab1", param::Cab1Type},  {"mic1", param::Mic1Type},
+        {"cab2", param::Cab2Type},      {"mic2", param::Mic2Type},  {"response", tag::ResponseMenu},
+    };
+    for (const auto& [menuName, t] : menus)
+        if (name == menuName)
+            return t;
+    return -1;
+}
+
 int snapshot(const Options& o)
 {
+    const int openTag = o.openMenu.empty() ? -1 : menuTag(o.openMenu);
+    if (!o.openMenu.empty() && openTag < 0) {
+        std::fprintf(stderr, "selvarine-editor: no menu \"%s\"\n", o.openMenu.c_str());
+        return 1;
+    }
     Doxaro plugin(nullptr);
     if (o.program >= 0)
         plugin.setProgram(o.program);
+    if (!o.response.empty() && !plugin.setResponsePath(o.response.c_str())) {
+        std::fprintf(stderr, "selvarine-editor: the path %s is too long\n", o.response.c_str());
+        return 1;
+    }
     for (const auto& [key, value] : o.settings) {
         const int index = parameterIndex(key);
         if (index < 0) {
@@ -159,10 +203,32 @@ int snapshot(const Options& o)
         }
         plugin.setParameter(index, value);
     }
+    plugin.waitForSettings();
     auto* gui = static_cast<editor::doxaroGUI*>(plugin.getEditor());
     gui->build();
+    gui->idle();
+    if (o.hostProgram >= 0) {
+        // As a host's preset list does while the editor is open.
+        plugin.setProgram(o.hostProgram);
+        plugin.waitForSettings();
+        gui->idle();
+    }
     if (o.about)
         static_cast<gui::SplashScreen*>(gui->control(editor::layout::tag::AboutTrigger))->splash();
+    if (openTag >= 0) {
+        gui::OptionMenu* menu = gui->menu(openTag);
+        // The cabinet panel holds four of the menus.
+        if (menu->frame() == nullptr) {
+            std::fprintf(stderr, "selvarine-editor: the menu \"%s\" is not shown (cabinet panel hidden?)\n",
+                         o.openMenu.c_str());
+            return 1;
+        }
+        menu->openPopup();
+        if (!menu->isOpen()) {
+            std::fprintf(stderr, "selvarine-editor: the menu \"%s\" has no entries\n", o.openMenu.c_str());
+            return 1;
+        }
+    }
     gui->idle();
     gui->frame()->redrawAll();
     if (!gui::PngWriter::write(o.snapshot, gui->frame()->image())) {

@@ -27,6 +27,19 @@ if env -u DISPLAY "$editor" --snapshot "$scratch/c.png" --set "No Such Knob=1" 2
 fi
 grep -q 'no parameter "No Such Knob"' "$scratch/err" || fail "unknown parameter message: $(cat "$scratch/err")"
 
+# A program the host picks while the editor is up shows as if the editor had
+# been opened on it: program name, controls, panel, pads and response display.
+env -u DISPLAY "$editor" --snapshot "$scratch/host.png" --program 1 --host-program 18
+env -u DISPLAY "$editor" --snapshot "$scratch/direct.png" --program 18
+cmp -s "$scratch/host.png" "$scratch/direct.png" || fail "the editor did not follow the host's program change"
+# The states the manual pictures: an open list, a loaded response.
+env -u DISPLAY "$editor" --snapshot "$scratch/menu.png" --program 4 --open-menu program
+cmp -s "$scratch/a.png" "$scratch/menu.png" && fail "--open-menu changed nothing"
+if env -u DISPLAY "$editor" --snapshot "$scratch/c.png" --open-menu volume 2>"$scratch/err"; then
+  fail "an unknown menu was accepted"
+fi
+grep -q 'no menu "volume"' "$scratch/err" || fail "unknown menu message: $(cat "$scratch/err")"
+
 if ! command -v Xvfb >/dev/null; then
   echo "Xvfb is missing: the window part is skipped"
   exit 77
