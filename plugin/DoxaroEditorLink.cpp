@@ -23,8 +23,11 @@ void DoxaroEditorLink::selectProgram(int program)
     // The editor shows the new program's response state next: the worker's
     // load must be done by then (as it was when the program came inline).
     plugin_.waitForSettings();
-    // The host's own views of the parameters and programs follow.
+    // The host's own views follow: hosts that keep their own copy of the
+    // values (Ardour) take them from automation notices only.
     plugin_.updateDisplay();
+    for (int i = 0; i < Doxaro::kNumParams; ++i)
+        plugin_.reportParameter(i, plugin_.getParameter(i));
 }
 
 std::string DoxaroEditorLink::programName(int program) const

@@ -55,6 +55,11 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value)
     callHost(audioMasterAutomate, index, 0, nullptr, value);
 }
 
+void AudioEffect::reportParameter(VstInt32 index, float value)
+{
+    callHost(audioMasterAutomate, index, 0, nullptr, value);
+}
+
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     char* const text = static_cast<char*>(ptr);

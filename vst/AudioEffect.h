@@ -74,6 +74,9 @@ public:
 
     // setParameter(), then the host is told so that it records the change.
     virtual void setParameterAutomated(VstInt32 index, float value);
+    // Tells the host a parameter's value without setting it again
+    // (audioMasterAutomate), so that its own controls show it.
+    void reportParameter(VstInt32 index, float value);
 
     // ---- Settings ----
 

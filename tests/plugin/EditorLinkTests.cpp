@@ -215,9 +215,13 @@ TEST(EditorLink, ProgramChosenInTheEditorIsToldToTheHost)
     auto* gui = static_cast<editor::doxaroGUI*>(plugin->getEditor());
     gui->build();
     FakeHost::instance().displayUpdates = 0;
+    FakeHost::instance().automations = 0;
     gui->menu(tag::ProgramMenu)->choose(5);
     EXPECT_EQ(plugin->getProgram(), 5);
     EXPECT_GE(FakeHost::instance().displayUpdates.load(), 1);
+    // Every value of the new program, for hosts that keep their own copies.
+    EXPECT_EQ(FakeHost::instance().automations.load(), Doxaro::kNumParams);
+    EXPECT_EQ(FakeHost::instance().lastAutomatedIndex.load(), Doxaro::kNumParams - 1);
     gui->close();
 }
 
