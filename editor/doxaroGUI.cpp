@@ -213,9 +213,9 @@ std::unique_ptr<gui::View> doxaroGUI::makeControl(const layout::ControlRow& row)
         // Menus laid over a meter or a label show only their list.
         if (row.tag == tag::InputMeterMenu || row.tag == tag::ResponseMenu)
             style.color = {0, 0, 0, 0};
-        // "IN LR" has 28 pixels.
+        // "IN LR" has 28 pixels: the condensed font keeps the normal size (8 px capitals).
         if (row.tag == param::InputChannel) {
-            style.font = &gui::smallFontData();
+            style.font = &gui::condensedFontData();
             style.alignment = gui::Alignment::center;
             style.padding = 0;
         }

@@ -16,6 +16,7 @@ public:
 
     static Font small() { return Font(smallFontData()); }
     static Font normal() { return Font(normalFontData()); }
+    static Font condensed() { return Font(condensedFontData()); }
 
     int ascent() const { return data_->ascent; }
     int descent() const { return data_->descent; }

@@ -28,7 +28,8 @@ struct FontData {
 };
 
 // The fonts built into the toolkit (generated sources).
-const FontData& smallFontData();  // for tiny displays and labels
-const FontData& normalFontData(); // for menus, labels and displays
+const FontData& smallFontData();     // for tiny displays and labels
+const FontData& normalFontData();    // for menus, labels and displays
+const FontData& condensedFontData(); // the normal size, narrower: short texts in narrow fields
 
 } // namespace gui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/MenuListStyle.h"
 #include "gui/ModalOwner.h"
 #include "gui/ParamDisplay.h"
 
@@ -16,7 +17,8 @@ class OptionMenuPopup;
 // while its list is open). A click opens the list as the frame's modal
 // overlay (OptionMenuPopup); picking an entry there makes it current and
 // reports it, even when it was current already (menus of commands rely on
-// that). An entry "-" is a separator line that cannot be picked.
+// that). An entry "-" is a separator line that cannot be picked. The list
+// has a style of its own (MenuListStyle), whatever the closed menu looks like.
 //
 // The value is index / (entries − 1); currentIndex() gives the index itself.
 class OptionMenu : public ParamDisplay, private ModalOwner {
@@ -46,6 +48,8 @@ public:
     void setButtonBitmaps(const Bitmap& normal, const Bitmap& pressed);
 
     // The list.
+    void setListStyle(const MenuListStyle& style) { listStyle_ = style; }
+    const MenuListStyle& listStyle() const { return listStyle_; }
     bool isOpen() const { return popup_ != nullptr; }
     void openPopup();
     void closePopup();
@@ -66,6 +70,7 @@ private:
     int current_ = -1;                       // selected entry, -1 none
     Bitmap normal_;                          // button picture, closed
     Bitmap pressed_;                         // button picture, open
+    MenuListStyle listStyle_;                // how the open list looks
     std::unique_ptr<OptionMenuPopup> popup_; // the open list, else null
 };
 

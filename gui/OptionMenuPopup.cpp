@@ -7,15 +7,8 @@
 
 namespace gui {
 
-namespace {
-constexpr Color kHighlight{70, 110, 170, 255}; // background of the highlighted entry
-constexpr Color kBorderColor{140, 140, 140, 255};
-constexpr Color kSeparatorColor{110, 110, 110, 255};
-constexpr Color kCurrentMark{255, 200, 80, 255}; // bar beside the current entry
-} // namespace
-
 OptionMenuPopup::OptionMenuPopup(OptionMenu& menu, const Rect& frameBounds)
-    : View({}), menu_(menu), style_(menu.style())
+    : View({}), menu_(menu), style_(menu.listStyle())
 {
     const Font font(*style_.font);
     rowHeight_ = font.lineHeight() + 2 * kRowPadding;
@@ -114,22 +107,24 @@ void OptionMenuPopup::draw(Painter& painter)
 {
     const Font font(*style_.font);
     painter.fillRect(size(), style_.background);
-    painter.frameRect(size(), kBorderColor);
+    painter.frameRect(size(), style_.border);
 
     for (int i = first_; i < std::min(first_ + visibleRows_, entryCount()); ++i) {
         const Rect row = entryRect(i);
         const std::string& text = menu_.entry(i);
         if (OptionMenu::isSeparator(text)) {
             const int y = row.top + row.height() / 2;
-            painter.fillRect({row.left + kTextPadding, y, row.right - kTextPadding, y + 1}, kSeparatorColor);
+            painter.fillRect({row.left + kTextPadding, y, row.right - kTextPadding, y + 1}, style_.separator);
             continue;
         }
-        if (i == highlighted_)
-            painter.fillRect(row, kHighlight);
-        if (i == menu_.currentIndex())
-            painter.fillRect({row.left, row.top + 2, row.left + 2, row.bottom - 2}, kCurrentMark);
+        const bool lit = i == highlighted_;
+        const Color ink = lit ? style_.highlightText : style_.text;
+        if (lit)
+            painter.fillRect(row, style_.highlight);
+        if (i == menu_.currentIndex()) // a bar beside the current entry
+            painter.fillRect({row.left + 1, row.top + 3, row.left + 3, row.bottom - 3}, ink);
         painter.drawText(font, text, {row.left + kTextPadding, row.top, row.right - kTextPadding, row.bottom},
-                         Alignment::left, style_.color);
+                         Alignment::left, ink);
     }
 
     if (!scrolls_)
@@ -137,7 +132,7 @@ void OptionMenuPopup::draw(Painter& painter)
     // Arrow rows: a small triangle, dimmed when there is nothing more that way.
     const Rect list = listArea();
     const auto triangle = [&](int rowTop, bool up, bool active) {
-        const Color c = active ? style_.color : kSeparatorColor;
+        const Color c = active ? style_.text : style_.separator;
         const int cx = size().left + size().width() / 2;
         const int cy = rowTop + rowHeight_ / 2;
         for (int k = 0; k < 4; ++k) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/TextStyle.h"
+#include "gui/MenuListStyle.h"
 #include "gui/View.h"
 
 namespace gui {
@@ -13,7 +13,10 @@ class OptionMenu;
 // top and bottom, the wheel, and the keys, which keep the highlighted entry
 // in view. Keys: up and down (skipping separators), page up and down, home,
 // end, Enter picks the highlighted entry, Escape closes without a choice. A
-// click on an entry picks it; a click outside closes the list.
+// click on an entry picks it; a click outside closes the list. While it is
+// up, the system window takes the keyboard focus (hosts usually keep it), so
+// the keys reach the list; the window hands the focus back when it closes.
+// Its look is the menu's listStyle().
 class OptionMenuPopup : public View {
 public:
     static constexpr int kRowPadding = 4;  // pixels above and below a row's text
@@ -46,6 +49,7 @@ public:
     void onMouseCancelled() override { pressedEntry_ = -1; }
     bool onWheel(const MouseEvent& e) override;
     bool onKeyDown(const KeyEvent& e) override;
+    bool wantsKeyboard() const override { return true; }
 
 private:
     int entryCount() const;
@@ -55,7 +59,7 @@ private:
     Rect listArea() const;     // rows of entries, between the arrow rows
 
     OptionMenu& menu_;        // the menu that opened the list
-    TextStyle style_;         // font and colours (the menu's, highlight derived)
+    MenuListStyle style_;     // font and colours
     int rowHeight_ = 0;       // pixels per entry
     int visibleRows_ = 0;     // entries in view at once
     int first_ = 0;           // first entry in view

@@ -88,6 +88,12 @@ Win32Window::~Win32Window()
 {
     if (hwnd_) {
         KillTimer(hwnd_, kTimerId);
+        // Closed with a list open: the keyboard goes back before the window.
+        if (tookFocus_) {
+            tookFocus_ = false;
+            if (GetFocus() == hwnd_ && focusBefore_ && IsWindow(focusBefore_))
+                SetFocus(focusBefore_);
+        }
         if (captured_)
             ReleaseCapture();
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -98,6 +104,7 @@ Win32Window::~Win32Window()
 
 void Win32Window::idle()
 {
+    giveFocusBackWhenDone();
     pushDirty();
     if (hwnd_)
         UpdateWindow(hwnd_);
@@ -111,6 +118,32 @@ void Win32Window::pushDirty()
         RECT rc{r.left, r.top, r.right, r.bottom};
         InvalidateRect(hwnd_, &rc, FALSE);
     }
+}
+
+void Win32Window::keyboardForModalView()
+{
+    const View* modal = frame_.modalView();
+    if (!hwnd_ || !modal || !modal->wantsKeyboard())
+        return;
+    const HWND before = SetFocus(hwnd_);
+    if (!tookFocus_) {
+        tookFocus_ = true;
+        focusBefore_ = before != hwnd_ ? before : nullptr;
+    }
+}
+
+void Win32Window::giveFocusBackWhenDone()
+{
+    if (!tookFocus_ || !hwnd_)
+        return;
+    const View* modal = frame_.modalView();
+    if (modal && modal->wantsKeyboard())
+        return;
+    tookFocus_ = false;
+    // Only if the keyboard is still ours: the user may have gone elsewhere.
+    if (GetFocus() == hwnd_ && focusBefore_ && IsWindow(focusBefore_))
+        SetFocus(focusBefore_);
+    focusBefore_ = nullptr;
 }
 
 void Win32Window::paint()
@@ -170,8 +203,10 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1; // every pixel is painted
     case WM_TIMER:
-        if (wParam == kTimerId)
+        if (wParam == kTimerId) {
+            giveFocusBackWhenDone();
             pushDirty();
+        }
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -181,10 +216,12 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
                     : message == WM_MBUTTONDOWN ? buttons::middle
                                                 : buttons::left;
         e.doubleClick = message == WM_LBUTTONDBLCLK;
-        SetFocus(hwnd_);
         SetCapture(hwnd_);
         captured_ = true;
         frame_.mouseDown(e);
+        // Hosts keep the keyboard; a modal view that takes keys asks for it,
+        // whether it was up already or the press opened it (a menu's list).
+        keyboardForModalView();
         pushDirty();
         return 0;
     case WM_LBUTTONUP:
@@ -196,6 +233,8 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
             ReleaseCapture();
         }
         frame_.mouseUp(e);
+        keyboardForModalView(); // a release may open one too
+        giveFocusBackWhenDone();
         pushDirty();
         return 0;
     case WM_MOUSEMOVE:
@@ -247,6 +286,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam)
         default: return DefWindowProcW(hwnd_, message, wParam, lParam);
         }
         frame_.keyDown(k);
+        giveFocusBackWhenDone(); // Enter or Escape closed the list
         pushDirty();
         return 0;
     }

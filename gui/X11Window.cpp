@@ -375,6 +375,12 @@ void X11Window::takeFocus(unsigned long time)
     tookFocus_ = !trap.failed();
 }
 
+void X11Window::keyboardForModalView(unsigned long time)
+{
+    if (View* modal = frame_.modalView(); modal && modal->wantsKeyboard())
+        takeFocus(time);
+}
+
 void X11Window::giveFocusBack()
 {
     tookFocus_ = false;
@@ -409,9 +415,6 @@ void X11Window::dispatch(XEvent& event)
         e.buttons = buttonBit(b.button);
         if (!e.buttons)
             break;
-        // Hosts keep the keyboard; a box with a name field asks for it.
-        if (View* modal = frame_.modalView(); modal && modal->wantsKeyboard())
-            takeFocus(b.time);
         if (b.button == Button1) {
             const bool near = std::abs(b.x - lastPressX_) <= kDoubleClickDistance &&
                               std::abs(b.y - lastPressY_) <= kDoubleClickDistance;
@@ -422,6 +425,9 @@ void X11Window::dispatch(XEvent& event)
             lastPressY_ = e.doubleClick ? -1000 : b.y;
         }
         frame_.mouseDown(e);
+        // Hosts keep the keyboard; a modal view that takes keys asks for it,
+        // whether it was up already or the press opened it (a menu's list).
+        keyboardForModalView(b.time);
         break;
     }
     case ButtonRelease: {
@@ -433,6 +439,8 @@ void X11Window::dispatch(XEvent& event)
         e.modifiers = modifiersOf(b.state);
         e.buttons = buttonsOf(b.state) & ~buttonBit(b.button);
         frame_.mouseUp(e);
+        // A release may open one too (a menu entry that opens a box).
+        keyboardForModalView(b.time);
         break;
     }
     case MotionNotify:

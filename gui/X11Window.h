@@ -50,6 +50,9 @@ private:
     void dispatch(XEvent& event);
     void present();
     void copyToImage(int left, int top, int right, int bottom);
+    // Takes the keyboard focus while a modal view that wants keys is up (an
+    // open menu list, a box with a name field); idle() gives it back after.
+    void keyboardForModalView(unsigned long time);
     void takeFocus(unsigned long time);
     void giveFocusBack();
 
@@ -65,7 +68,7 @@ private:
     unsigned long lastPressTime_ = 0;    // server time of the last left press
     int lastPressX_ = -1000;             // where it was
     int lastPressY_ = -1000;
-    bool tookFocus_ = false;             // focus taken for a box with a name field
+    bool tookFocus_ = false;             // focus taken for a modal view that wants keys
     ::Window focusBefore_ = 0;           // who had it then, given it back after
     bool windowGone_ = false;            // destroyed or never usable: no request names it
     unsigned long unexpectedErrors_ = 0; // see unexpectedErrors()

@@ -8,6 +8,7 @@
 struct EditorHostWindow::Platform {
     Display* display = nullptr;
     ::Window window = 0;
+    ::Window focusProxy = 0; // holds the keyboard focus, as hosts' toolkits do
     Atom deleteWindow = None;
 };
 
@@ -38,7 +39,18 @@ bool EditorHostWindow::open(const std::string& title, int width, int height)
     hints.min_width = hints.max_width = width;
     hints.min_height = hints.max_height = height;
     XSetWMNormalHints(display, p.window, &hints);
+    // Like the toolkits of real hosts (GTK's focus window, for one), the
+    // keyboard focus rests on a window of the host's own beside the editor,
+    // so keys reach the editor only when it takes the focus itself.
+    p.focusProxy = XCreateWindow(display, p.window, 0, 0, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
+    XMapWindow(display, p.focusProxy);
+    XSelectInput(display, p.window, StructureNotifyMask);
     XMapWindow(display, p.window);
+    XEvent e;
+    do
+        XWindowEvent(display, p.window, StructureNotifyMask, &e);
+    while (e.type != MapNotify);
+    XSetInputFocus(display, p.focusProxy, RevertToParent, CurrentTime);
     XSync(display, False);
     return true;
 }

@@ -3,7 +3,7 @@
 // editor in a top-level window, calls the editor's idle at a steady rate,
 // plays silence or a looped input file through the plug-in on an audio
 // thread so the meter moves, and prints what the plug-in tells the host
-// (automation, begin and end of edits).
+// (automation, begin and end of edits) and, at the end, the program it is on.
 //
 // --snapshot FILE.png renders the editor without any display instead: the
 // plug-in is built into the tool for that, set up with --program and --set,
@@ -61,7 +61,8 @@ void usage(FILE* to)
                  "                        [--snapshot FILE.png [--about] [--response FILE.wav]\n"
                  "                         [--open-menu MENU] [--host-program N]]\n"
                  "Opens the plug-in's editor in a window, calls its idle N times a second (30),\n"
-                 "plays silence or the looped input through it and prints automation and edit notices.\n"
+                 "plays silence or the looped input through it and prints automation and edit notices,\n"
+                 "and the current program when the editor closes.\n"
                  "--program N (1..24) and --set \"Parameter Name\"=0..1 (or index=value) set the plug-in up first.\n"
                  "--run-for closes the editor and quits after the given time (for scripts).\n"
                  "--snapshot renders the editor into a PNG file without a display and exits. With it:\n"
@@ -343,6 +344,8 @@ int run(const Options& o)
         std::this_thread::sleep_until(next);
     }
     plugin->dispatch(vst::effEditClose);
+    std::printf("program %d \"%s\"\n", plugin->currentProgram() + 1, plugin->currentProgramName().c_str());
+    std::fflush(stdout);
     running = false;
     audio.join();
     plugin->setMains(false);

@@ -23,7 +23,7 @@ SELVARINE_PACKAGES=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libfftw3-dev libpng-dev zlib1g-dev libx11-dev
-  libxext-dev libfreetype-dev fonts-dejavu-core libdbus-1-dev dbus-daemon
+  libxext-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libdbus-1-dev dbus-daemon
   xvfb xdotool
   "${SELVARINE_ARTWORK_PACKAGES[@]}"
   "${SELVARINE_MANUAL_PACKAGES[@]}"

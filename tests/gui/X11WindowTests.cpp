@@ -401,6 +401,61 @@ TEST(X11Window, ABoxWithANameFieldTakesTheKeyboardWhenClicked)
     std::filesystem::remove_all(folder);
 }
 
+// An open menu list takes the keyboard from the host, so the keys typed
+// reach it, and gives it back however it closes: a choice by key, Escape, a
+// click outside, or the editor closing with the list still open.
+TEST(X11Window, AnOpenMenuListTakesTheKeyboardAndGivesItBack)
+{
+    REQUIRE_SERVER();
+    enum class Closing { enter, escape, clickOutside, editorCloses };
+    struct Case {
+        const char* what;
+        Closing closing;
+        int chosen; // entry current afterwards
+    };
+    for (const Case c : {Case{"Down, Return", Closing::enter, 1}, Case{"Escape", Closing::escape, 0},
+                         Case{"click outside", Closing::clickOutside, 0},
+                         Case{"editor closes", Closing::editorCloses, 0}}) {
+        SCOPED_TRACE(c.what);
+        HostWindow host(240, 120);
+        ASSERT_TRUE(host.ok()) << "no connection to " << server->display();
+        Frame frame(240, 120);
+        guitest::RecordingListener listener;
+        auto* menu = frame.add(std::make_unique<OptionMenu>(Rect{10, 10, 110, 28}, &listener, 1));
+        for (const char* e : {"IN L", "IN R", "IN LR"})
+            menu->addEntry(e);
+        XSetInputFocus(host.display, host.window, RevertToParent, CurrentTime);
+        XSync(host.display, False);
+        ASSERT_TRUE(frame.open(host.handle()));
+        frame.idle();
+        const ::Window ours = ::Window(reinterpret_cast<std::uintptr_t>(frame.systemWindow()));
+        auto focus = [&] {
+            ::Window f = 0;
+            int revert = 0;
+            XGetInputFocus(host.display, &f, &revert);
+            return f;
+        };
+
+        ASSERT_TRUE(xdotool({"mousemove", "--window", id(frame), "20", "20", "click", "1"}));
+        ASSERT_TRUE(pumpUntil(frame, [&] { return menu->isOpen() && focus() == ours; }))
+            << "the list is open and has the keyboard";
+        switch (c.closing) {
+        case Closing::enter: ASSERT_TRUE(xdotool({"key", "--delay", "20", "Down", "Return"})); break;
+        case Closing::escape: ASSERT_TRUE(xdotool({"key", "Escape"})); break;
+        case Closing::clickOutside:
+            ASSERT_TRUE(xdotool({"mousemove", "--window", id(frame), "200", "20", "click", "1"}));
+            break;
+        case Closing::editorCloses: frame.close(); break;
+        }
+        if (c.closing != Closing::editorCloses) {
+            EXPECT_TRUE(pumpUntil(frame, [&] { return !menu->isOpen() && focus() == host.window; }));
+            frame.close();
+        }
+        EXPECT_EQ(focus(), host.window) << "the host has the keyboard again";
+        EXPECT_EQ(menu->currentIndex(), c.chosen);
+    }
+}
+
 // Hosts destroy their editor window before they close the editor or the
 // plug-in. The process goes on, the host's connection still works, nothing
 // reaches the host's error handler, and the window's connection and image go.

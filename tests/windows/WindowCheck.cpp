@@ -2,8 +2,10 @@
 // tools/wine-check.sh. A small host window holds a frame with a button, a
 // knob and a label; the check opens it, compares what the screen shows with
 // the frame's own picture, clicks the button, drags the knob, double-clicks
-// it and turns the wheel over it with real (synthesised) input, closes the
-// window, opens it again, and opens two editors at once. It also decodes an
+// it and turns the wheel over it with real (synthesised) input, opens a
+// menu's list (which takes the keyboard from the host until it closes) and
+// chooses by keys, closes the window with the list open, opens it again, and
+// opens two editors at once. It also decodes an
 // embedded PNG through the Windows build of libpng. Prints one line per
 // check; exit status 0 when all pass.
 
@@ -11,6 +13,7 @@
 #include "gui/BitmapLibrary.h"
 #include "gui/Frame.h"
 #include "gui/OnOffButton.h"
+#include "gui/OptionMenu.h"
 #include "gui/TextLabel.h"
 
 #include <windows.h>
@@ -70,6 +73,7 @@ struct Editor {
     Listener listener;
     gui::OnOffButton* button;
     gui::AnimKnob* knob;
+    gui::OptionMenu* menu;
 
     Editor()
     {
@@ -78,6 +82,9 @@ struct Editor {
         knob = frame.add(std::make_unique<gui::AnimKnob>(gui::Rect{60, 10, 107, 63}, &listener, 11, 101, filmStrip(101, 47, 53)));
         knob->setValue(0.5f);
         frame.add(std::make_unique<gui::TextLabel>(gui::Rect{120, 80, 230, 100}, "Orvandel 1.0"));
+        menu = frame.add(std::make_unique<gui::OptionMenu>(gui::Rect{120, 10, 230, 28}, &listener, 1));
+        for (const char* e : {"IN L", "IN R", "IN LR"})
+            menu->addEntry(e);
     }
     HWND hwnd() const { return static_cast<HWND>(frame.systemWindow()); }
 };
@@ -253,9 +260,34 @@ int main()
               std::abs(editor.knob->value() - (0.5f + gui::Knob::kWheelStep)) < 1e-6f,
           "a wheel notch steps the knob");
 
+    // The host has the keyboard; a click on a control leaves it there, an
+    // open menu list takes it until it closes.
+    SetFocus(host);
+    clickAt(editor, 20, 20);
+    pump({&editor.frame}, 200);
+    check(GetFocus() == host, "a click on a control leaves the keyboard with the host");
+    clickAt(editor, 130, 15);
+    check(pump({&editor.frame}, 3000, [&] { return editor.menu->isOpen() && GetFocus() == editor.hwnd(); }),
+          "an open menu list takes the keyboard");
+    for (WORD vk : {WORD(VK_DOWN), WORD(VK_RETURN)}) {
+        INPUT key[2]{};
+        key[0].type = key[1].type = INPUT_KEYBOARD;
+        key[0].ki.wVk = key[1].ki.wVk = vk;
+        key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, key, sizeof key[0]);
+        pump({&editor.frame}, 50);
+    }
+    check(pump({&editor.frame}, 3000, [&] { return !editor.menu->isOpen() && GetFocus() == host; }) &&
+              editor.menu->currentIndex() == 1,
+          "Down and Return choose in the list; the keyboard goes back to the host");
+    clickAt(editor, 130, 15);
+    check(pump({&editor.frame}, 3000, [&] { return editor.menu->isOpen() && GetFocus() == editor.hwnd(); }),
+          "the list takes the keyboard again");
+
     HWND first = editor.hwnd();
     editor.frame.close();
     check(!IsWindow(first) && !editor.frame.isOpen(), "closing destroys the window");
+    check(GetFocus() == host, "closing with the list open gives the keyboard back to the host");
     check(editor.frame.open(host), "the frame opens again");
     pump({&editor.frame}, 300);
     check(screenMatches(editor), "the reopened window shows the frame's picture");
