@@ -287,8 +287,6 @@ void doxaroGUI::build()
 
     frame_ = std::make_unique<gui::Frame>(layout::kWidth, layout::kHeight);
     frame_->setBackground(bitmap("background.png"));
-    for (const char* picture : {"miclefton.png", "micleftoff.png", "micrighton.png", "micrightoff.png"})
-        bitmap(picture);
 
     addControls(*frame_, Place::window);
     frame_->addView(makeContainer(Place::topBar));
@@ -364,6 +362,7 @@ void doxaroGUI::updateControl(int index)
     case param::Cab1Type:
     case param::Cab2Type:
         menu(index)->setCurrent(entryOf(v, int(layout::kCabinets.size())));
+        padPicture(index);
         return;
     case param::Mic1Type:
     case param::Mic2Type:
@@ -397,14 +396,22 @@ void doxaroGUI::updateControl(int index)
     }
 }
 
-void doxaroGUI::padPicture(int axisIndex)
+void doxaroGUI::padPicture(int index)
 {
-    const bool left = axisIndex == param::Mic1Axis;
-    const bool onAxis = plugin_.parameter(axisIndex) == 0.0f;
-    const char* name = left ? (onAxis ? "miclefton.png" : "micleftoff.png")
-                            : (onAxis ? "micrighton.png" : "micrightoff.png");
+    // The pad shows the cabinet that plays, as the engine picks it from
+    // "Cab N Type", on or off axis.
+    const bool left = index < param::Cab2OnOff;
+    const float type = plugin_.parameter(left ? param::Cab1Type : param::Cab2Type);
+    const float axis = plugin_.parameter(left ? param::Mic1Axis : param::Mic2Axis);
+    const std::string_view name = layout::padPictureName(type, axis);
     XySlider* p = pad(left ? param::Mic1Pos : param::Mic2Pos);
-    p->setBackground(bitmap(name));
+    if (p->background().name() == name)
+        return;
+    // The library holds pad pictures only while a pad shows them: dropping the
+    // old one first frees its pixels before the next one is decoded.
+    p->setBackground({});
+    const layout::BitmapSize size = layout::bitmapSize(name);
+    p->setBackground(bitmaps_.getTransient(name, size.width, size.height, p->rightSide()));
     p->invalid();
 }
 

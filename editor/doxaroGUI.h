@@ -66,6 +66,7 @@ public:
     std::string responseText() const;
     // Problems met loading the bitmaps (empty when all is well).
     const std::vector<std::string>& bitmapProblems() const { return bitmaps_.problems(); }
+    const gui::BitmapLibrary& bitmapLibrary() const { return bitmaps_; }
 
 private:
     // gui::ControlListener
@@ -84,7 +85,7 @@ private:
     void updateAllControls();
     void showStrip(bool stereo);
     void showCabinetPanel(bool shown);
-    void padPicture(int axisIndex);
+    void padPicture(int index); // index: a type or axis setting of either cabinet
     void refreshResponse();
     void refreshProgramState();
 
