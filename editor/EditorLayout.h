@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "cabinet/CabinetSlot.h"
 #include "gui/Rect.h"
 
 // The editor's window: every bitmap with its size, every control with its tag,
@@ -51,6 +52,11 @@ inline constexpr std::array kBitmaps = {
     BitmapSize{"background.png", 650, 500},
     BitmapSize{"miclefton.png", 282, 23129},   BitmapSize{"micleftoff.png", 282, 23129},
     BitmapSize{"micrighton.png", 282, 23129},  BitmapSize{"micrightoff.png", 282, 23129},
+    BitmapSize{"pad1on.png", 474, 23129},      BitmapSize{"pad1off.png", 474, 23129},
+    BitmapSize{"pad2on.png", 474, 23129},      BitmapSize{"pad2off.png", 474, 23129},
+    BitmapSize{"pad3on.png", 474, 23129},      BitmapSize{"pad3off.png", 474, 23129},
+    BitmapSize{"pad4on.png", 474, 23129},      BitmapSize{"pad4off.png", 474, 23129},
+    BitmapSize{"pad5on.png", 474, 23129},      BitmapSize{"pad5off.png", 474, 23129},
     BitmapSize{"michandle.png", 90, 150},
     BitmapSize{"gain.png", 47, 5353},   BitmapSize{"low.png", 47, 5353},    BitmapSize{"mid.png", 47, 5353},
     BitmapSize{"high.png", 47, 5353},   BitmapSize{"pres.png", 47, 5353},   BitmapSize{"master.png", 47, 5353},
@@ -81,6 +87,29 @@ constexpr BitmapSize bitmapSize(std::string_view name)
         if (b.name == name)
             return b;
     return {name, 0, 0};
+}
+
+// The microphone pads' pictures: one film strip per cabinet and axis, drawn
+// for the left pad (the right pad shows them mirrored). The four "mic..."
+// strips above are the first cabinet's pictures cut to the pad's width.
+inline constexpr std::array<std::array<std::string_view, 2>, 5> kPadPictures = {{
+    {"pad1on.png", "pad1off.png"}, {"pad2on.png", "pad2off.png"}, {"pad3on.png", "pad3off.png"},
+    {"pad4on.png", "pad4off.png"}, {"pad5on.png", "pad5off.png"},
+}};
+
+// The cabinet 1..5 that plays for a "Cab N Type" value, as the engine picks
+// it; codes outside the menu fall back to the first cabinet, as the engine's do.
+inline int padCabinet(float cabType)
+{
+    const int cabinet = CabinetSlot::cabinetHundredsFor(cabType) / 100;
+    return cabinet >= 1 && cabinet <= int(kPadPictures.size()) ? cabinet : 1;
+}
+
+// The pad picture for a cabinet type and axis, both as the engine picks them
+// (the axis is on for 0 and for values too small to lift 1 + v above 1).
+inline std::string_view padPictureName(float cabType, float axis)
+{
+    return kPadPictures[std::size_t(padCabinet(cabType) - 1)][CabinetSlot::axisUnitsFor(axis) == 1 ? 0 : 1];
 }
 
 // Where a control lives.
@@ -159,7 +188,7 @@ inline constexpr std::array kControls = {
     ControlRow{tag::ResponsePrevious, Kind::kick, Place::bottomBar, {502, 5, 516, 25}, "arrow_left_ir.png"},
     ControlRow{tag::ResponseNext, Kind::kick, Place::bottomBar, {516, 5, 530, 25}, "arrow_right_ir.png"},
     ControlRow{43, Kind::onOff, Place::bottomBar, {536, 6, 562, 24}, "lim.png"},
-    ControlRow{tag::ClipLed, Kind::movie, Place::bottomBar, {570, 9, 582, 21}, "clipled.png", 2},
+    ControlRow{tag::ClipLed, Kind::movie, Place::bottomBar, {570, 15, 582, 27}, "clipled.png", 2},
     ControlRow{42, Kind::knob, Place::bottomBar, {587, 3, 613, 29}, "knobbig.png", 51},
     // Cabinet panel
     ControlRow{23, Kind::onOff, Place::cabinetPanel, {52, 4, 72, 24}, "cabmiconoff.png"},

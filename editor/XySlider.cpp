@@ -52,8 +52,8 @@ void XySlider::draw(gui::Painter& painter)
     const int hh = handleHeight();
     const gui::Bitmap& picture = background();
     if (!picture.isNull()) {
-        const int left = rightSide_ ? handleX_ + hw / 2 - 90 : handleX_ + hw / 2 - kPictureWidth;
-        const gui::Rect source{0, pictureFrame() * kFrameHeight, kPictureWidth,
+        const int left = handleX_ - picture.width() / 2;
+        const gui::Rect source{0, pictureFrame() * kFrameHeight, picture.width(),
                                pictureFrame() * kFrameHeight + (kPictureBottom - kPictureTop)};
         clipped.drawImage(picture.image(), source, {left, kPictureTop}, isTransparent());
     }

@@ -7,12 +7,15 @@ namespace editor {
 // A microphone pad: a handle dragged in two dimensions over a picture of the
 // speaker. Horizontally it places the microphone (valueX), vertically it sets
 // its distance (valueY). The background bitmap is a 101-frame film strip of
-// the speaker that slides with the handle and changes with the distance.
+// the cabinet that slides with the handle and changes with the distance: the
+// microphone's cone sits at the picture's centre column, under the handle's
+// centre, and the picture is wider than the pad by the handle's travel, so
+// it covers the whole pad wherever the handle is.
 // The pad sits directly in the frame, so container and frame coordinates
 // are the same.
 class XySlider : public gui::Control {
 public:
-    static constexpr int kPictureWidth = 282;
+    static constexpr int kPictureWidth = 474;
     static constexpr int kPictureTop = 271;
     static constexpr int kPictureBottom = 500;
     static constexpr int kFrameHeight = 229;
@@ -29,6 +32,7 @@ public:
     float valueY() const { return valueY_; }
     void setValueX(float x);
     void setValueY(float y);
+    bool rightSide() const { return rightSide_; }
     int handleX() const { return handleX_; }
     int handleY() const { return handleY_; }
     // The picture frame shown for the current handle height (0..100).
@@ -55,7 +59,7 @@ private:
     int handleBottom_ = 150;
     int dragOffsetX_ = 0;  // set at the press
     int dragOffsetY_ = 0;
-    bool rightSide_;       // the right pad's picture follows the handle's left edge
+    bool rightSide_;       // the right pad, which shows the pictures mirrored
     bool dragging_ = false;
 };
 

@@ -313,8 +313,6 @@ void doxaroGUI::build()
 
     frame_ = std::make_unique<gui::Frame>(layout::kWidth, layout::kHeight);
     frame_->setBackground(bitmap("background.png"));
-    for (const char* picture : {"miclefton.png", "micleftoff.png", "micrighton.png", "micrightoff.png"})
-        bitmap(picture);
 
     addControls(*frame_, Place::window);
     frame_->addView(makeContainer(Place::topBar));
@@ -384,9 +382,12 @@ void doxaroGUI::updateControl(int index)
         return;
     const float v = plugin_.parameter(index);
     switch (index) {
-    case param::InputChannel:
     case param::Cab1Type:
     case param::Cab2Type:
+        menu(index)->setCurrent(displayedEntry(index, v));
+        padPicture(index);
+        return;
+    case param::InputChannel:
     case param::Mic1Type:
     case param::Mic2Type:
         menu(index)->setCurrent(displayedEntry(index, v));
@@ -426,7 +427,7 @@ int doxaroGUI::displayedEntry(int parameterIndex, float value)
         return inputChannelEntry(value);
     case param::Cab1Type:
     case param::Cab2Type:
-        return std::clamp(CabinetSlot::cabinetHundredsFor(value) / 100 - 1, 0, int(layout::kCabinets.size()) - 1);
+        return layout::padCabinet(value) - 1;
     case param::Mic1Type:
     case param::Mic2Type:
         return std::clamp(CabinetSlot::micTensFor(value) / 10 - 1, 0, int(layout::kMicrophones.size()) - 1);
@@ -438,14 +439,22 @@ int doxaroGUI::displayedEntry(int parameterIndex, float value)
     }
 }
 
-void doxaroGUI::padPicture(int axisIndex)
+void doxaroGUI::padPicture(int index)
 {
-    const bool left = axisIndex == param::Mic1Axis;
-    const bool onAxis = displayedEntry(axisIndex, plugin_.parameter(axisIndex)) == 0;
-    const char* name = left ? (onAxis ? "miclefton.png" : "micleftoff.png")
-                            : (onAxis ? "micrighton.png" : "micrightoff.png");
+    // The pad shows the cabinet that plays, as the engine picks it from
+    // "Cab N Type", on or off axis.
+    const bool left = index < param::Cab2OnOff;
+    const float type = plugin_.parameter(left ? param::Cab1Type : param::Cab2Type);
+    const float axis = plugin_.parameter(left ? param::Mic1Axis : param::Mic2Axis);
+    const std::string_view name = layout::padPictureName(type, axis);
     XySlider* p = pad(left ? param::Mic1Pos : param::Mic2Pos);
-    p->setBackground(bitmap(name));
+    if (p->background().name() == name)
+        return;
+    // The library holds pad pictures only while a pad shows them: dropping the
+    // old one first frees its pixels before the next one is decoded.
+    p->setBackground({});
+    const layout::BitmapSize size = layout::bitmapSize(name);
+    p->setBackground(bitmaps_.getTransient(name, size.width, size.height, p->rightSide()));
     p->invalid();
 }
 

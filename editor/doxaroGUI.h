@@ -73,6 +73,7 @@ public:
     static int displayedEntry(int parameterIndex, float value);
     // Problems met loading the bitmaps (empty when all is well).
     const std::vector<std::string>& bitmapProblems() const { return bitmaps_.problems(); }
+    const gui::BitmapLibrary& bitmapLibrary() const { return bitmaps_; }
 
 private:
     // gui::ControlListener
@@ -91,7 +92,7 @@ private:
     void updateAllControls();
     void showStrip(bool stereo);
     void showCabinetPanel(bool shown);
-    void padPicture(int axisIndex);
+    void padPicture(int index); // index: a type or axis setting of either cabinet
     void refreshResponse();
     void refreshProgramState();
     void refreshProgramNames();

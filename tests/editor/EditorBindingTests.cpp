@@ -256,13 +256,13 @@ TEST(EditorBinding, AxisPicksThePadPicture)
 {
     EditorFixture f;
     f.build();
-    EXPECT_EQ(f.gui->pad(param::Mic1Pos)->background().name(), "miclefton.png");
-    EXPECT_EQ(f.gui->pad(param::Mic2Pos)->background().name(), "micrighton.png");
+    EXPECT_EQ(f.gui->pad(param::Mic1Pos)->background().name(), "pad1on.png");
+    EXPECT_EQ(f.gui->pad(param::Mic2Pos)->background().name(), "pad1on.png");
     f.plugin.hostSets(param::Mic1Axis, 1.0f);
     f.plugin.hostSets(param::Mic2Axis, 1.0f);
     f.gui->idle();
-    EXPECT_EQ(f.gui->pad(param::Mic1Pos)->background().name(), "micleftoff.png");
-    EXPECT_EQ(f.gui->pad(param::Mic2Pos)->background().name(), "micrightoff.png");
+    EXPECT_EQ(f.gui->pad(param::Mic1Pos)->background().name(), "pad1off.png");
+    EXPECT_EQ(f.gui->pad(param::Mic2Pos)->background().name(), "pad1off.png");
     EXPECT_EQ(f.gui->control(param::Mic1Axis)->value(), 1.0f);
 }
 

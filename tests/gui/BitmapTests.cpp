@@ -60,6 +60,33 @@ TEST(BitmapLibrary, MissingAndBrokenResourcesBecomeVisiblePlaceholdersAndAreRepo
     EXPECT_EQ(library.problems().size(), 2u);
 }
 
+TEST(BitmapLibrary, TransientPicturesLiveOnlyWhileHeldAndMayBeMirrored)
+{
+    BitmapLibrary library(guiTestResources());
+    EXPECT_EQ(library.transientPixels(), 0u);
+    {
+        const Bitmap plain = library.getTransient("stripes.png", 4, 6);
+        const Bitmap mirrored = library.getTransient("stripes.png", 4, 6, true);
+        ASSERT_FALSE(plain.isPlaceholder());
+        EXPECT_EQ(&library.getTransient("stripes.png", 4, 6).image(), &plain.image()); // shared while held
+        EXPECT_NE(&mirrored.image(), &plain.image());
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(mirrored.image().pixel(x, y), plain.image().pixel(3 - x, y)) << x << ", " << y;
+        EXPECT_EQ(library.transientPixels(), 2u * 4u * 6u);
+    }
+    // Nobody holds them any more: their pixels are gone, and asking again decodes anew.
+    EXPECT_EQ(library.transientPixels(), 0u);
+    const Bitmap again = library.getTransient("stripes.png", 4, 6, true);
+    EXPECT_EQ(again.image().pixel(3, 5), 0x0000FFFFu);
+    EXPECT_EQ(again.image().pixel(0, 5), 0x00008080u);
+    EXPECT_EQ(library.transientPixels(), 4u * 6u);
+    // A missing one is a placeholder, reported once however often it is asked for.
+    EXPECT_TRUE(library.getTransient("pad9on.png", 10, 20).isPlaceholder());
+    EXPECT_EQ(library.getTransient("pad9on.png", 10, 20).height(), 20);
+    EXPECT_EQ(library.problems().size(), 1u);
+}
+
 TEST(PngDecoder, EveryColourTypeBecomesPremultipliedRgba)
 {
     struct Case {

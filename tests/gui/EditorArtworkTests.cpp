@@ -33,6 +33,7 @@ TEST(EditorArtwork, SizesAndFrameLayoutsFitTheControls)
     const Case cases[] = {
         {"background.png", 650, 500, 1},  {"gain.png", 47, 5353, 101},     {"knobbig.png", 26, 1326, 51},
         {"knobsmall.png", 15, 765, 51},   {"miclefton.png", 282, 23129, 101}, {"michandle.png", 90, 150, 1},
+        {"pad1on.png", 474, 23129, 101},  {"pad3off.png", 474, 23129, 101}, {"pad5on.png", 474, 23129, 101},
         {"ampon.png", 52, 88, 2},         {"gateonoff.png", 30, 20, 2},     {"amptype.png", 34, 108, 3},
         {"ampchannel.png", 34, 48, 2},    {"arrow_left.png", 14, 32, 2},    {"irload.png", 20, 40, 2},
         {"file.png", 26, 18, 1},          {"fileclicked.png", 26, 18, 1},   {"vuon.png", 42, 8, 1},

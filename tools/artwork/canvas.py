@@ -13,6 +13,31 @@ FONT_SANS = "DejaVu Sans"
 FONT_CONDENSED = "DejaVu Sans Condensed"
 FONT_SERIF = "DejaVu Serif"
 
+# Small labels are set at this size at least: DejaVu's capitals are 0.73 em
+# tall, so they come out 8 pixels high, legible at 100 %.
+LABEL_SIZE = 11
+
+# While a list is set here, every label drawn (engraved, printed or on a
+# button) is appended to it as (text, (left, top, right, bottom)) in device
+# pixels: the box of the label's capitals, for checks of legibility.
+_labels = None
+
+
+class LabelBoxes:
+    """Collects the boxes of the labels drawn inside a `with` block."""
+
+    def __enter__(self):
+        global _labels
+        self.boxes = []
+        _labels = self.boxes
+        return self.boxes
+
+    def __exit__(self, *exc):
+        global _labels
+        _labels = None
+        return False
+
+
 # The palette of the whole look.
 TOLEX = (0.105, 0.100, 0.098)
 PIPING = (0.80, 0.76, 0.66)
@@ -90,7 +115,7 @@ def brushed(width, height, seed, base, strength=0.018):
     return from_array(rgb)
 
 
-def grille_cloth(width, height, seed, period=4):
+def grille_cloth(width, height, seed, period=4, dark=(0.13, 0.105, 0.085), light=(0.50, 0.42, 0.31)):
     """Woven speaker cloth: a basket weave of two-tone threads."""
     y, x = np.mgrid[0:height, 0:width]
     u, v = (x % period + 0.5) / period, (y % period + 0.5) / period
@@ -98,8 +123,7 @@ def grille_cloth(width, height, seed, period=4):
     profile = np.where(over, np.sin(math.pi * u), np.sin(math.pi * v)) ** 0.7
     r = rng(seed)
     slub = blur(r.standard_normal((height, width)), 3) * 0.8 + r.standard_normal((height, width)) * 0.08
-    dark = np.array([0.13, 0.105, 0.085])
-    light = np.array([0.50, 0.42, 0.31])
+    dark, light = np.array(dark), np.array(light)
     t = np.clip(profile * (0.85 + 0.15 * slub), 0, 1)[:, :, None]
     return from_array(dark + (light - dark) * t)
 
@@ -125,11 +149,18 @@ def text_width(ctx, s, spacing=0.0):
 
 
 def text(ctx, s, x, y, size, colour, bold=False, align="c", family=FONT_SANS,
-         spacing=0.0, italic=False, alpha=1.0):
-    """Draws s with its baseline at y; align is l, c or r about x. spacing adds letter spacing."""
+         spacing=0.0, italic=False, alpha=1.0, label=False):
+    """Draws s with its baseline at y; align is l, c or r about x. spacing adds
+    letter spacing. `label` records the text's box while LabelBoxes collects."""
     font(ctx, size, bold, family, italic)
     w = text_width(ctx, s, spacing)
     left = x - w / 2 if align == "c" else (x - w if align == "r" else x)
+    if label and _labels is not None:
+        ink = ctx.text_extents(s)
+        corners = [ctx.user_to_device(px, py) for px in (round(left) + ink.x_bearing, round(left) + w)
+                   for py in (y + ink.y_bearing, y)]
+        xs, ys = [c[0] for c in corners], [c[1] for c in corners]
+        _labels.append((s, (min(xs), min(ys), max(xs), max(ys))))
     ctx.set_source_rgba(*colour, alpha)
     if spacing == 0.0:
         ctx.move_to(round(left), y)
@@ -146,13 +177,13 @@ def text(ctx, s, x, y, size, colour, bold=False, align="c", family=FONT_SANS,
 def engraved(ctx, s, x, y, size, colour=INK, bold=True, align="c", family=FONT_SANS, spacing=0.0):
     """Text cut into a light plate: a light lip below the dark letters."""
     text(ctx, s, x, y + 1, size, (1, 1, 1), bold, align, family, spacing, alpha=0.55)
-    return text(ctx, s, x, y, size, colour, bold, align, family, spacing)
+    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True)
 
 
 def printed(ctx, s, x, y, size, colour=LEGEND, bold=True, align="c", family=FONT_SANS, spacing=0.0):
     """Print on a dark plate: a dark shadow above the light letters keeps them crisp."""
     text(ctx, s, x, y - 1, size, (0, 0, 0), bold, align, family, spacing, alpha=0.5)
-    return text(ctx, s, x, y, size, colour, bold, align, family, spacing)
+    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True)
 
 
 def radial(cx, cy, r0, r1, stops, fx=None, fy=None):

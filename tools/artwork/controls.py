@@ -298,7 +298,7 @@ def _button_face(ctx, w, h, lit, pressed=False, radius=2.5):
 
 
 def _legend_colour(lit):
-    return (1.0, 0.80, 0.45) if lit else (0.62, 0.60, 0.56)
+    return (1.0, 0.80, 0.45) if lit else (0.76, 0.74, 0.69)
 
 
 def lit_button(w, h, label, size, lit_state=0, family=cv.FONT_CONDENSED, led=True):
@@ -316,10 +316,10 @@ def lit_button(w, h, label, size, lit_state=0, family=cv.FONT_CONDENSED, led=Tru
                 ctx.arc(4.5, h / 2, 3.2, 0, 2 * math.pi)
                 ctx.set_source(cv.radial(4.5, h / 2, 0.5, 3.2, [(0, (1, 0.7, 0.3, 0.6)), (1, (1, 0.6, 0.2, 0))]))
                 ctx.fill()
-        lines = label.split("\n")
+        lines = label.split("\n") if label else []
         for i, line in enumerate(lines):
             y = h / 2 + size * 0.36 + (i - (len(lines) - 1) / 2) * (size + 0.5)
-            cv.text(ctx, line, tx, y, size, _legend_colour(lit), True, family=family)
+            cv.text(ctx, line, tx, y, size, _legend_colour(lit), True, family=family, label=True)
     return _frames(w, h, 2, draw)
 
 
@@ -493,7 +493,7 @@ def file_button(clicked):
     ctx = cv.context(s)
     _button_face(ctx, 26, 18, clicked, clicked)
     colour = _legend_colour(clicked)
-    cv.text(ctx, "FILE", 13, 12, 7.5, colour, True, family=cv.FONT_CONDENSED)
+    cv.text(ctx, "FILE", 13, 13, cv.LABEL_SIZE, colour, True, family=cv.FONT_CONDENSED, label=True)
     return s
 
 

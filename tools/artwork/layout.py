@@ -10,12 +10,16 @@ mock-up composes the window from them.
 WINDOW = (650, 500)
 
 # name: (width, height, frames). Frames are stacked vertically.
+# The pad pictures "padNon.png" / "padNoff.png" show cabinet N on and off
+# axis for the left pad (the right pad shows them mirrored); the four
+# "mic..." strips are the first cabinet's picture cut to the pad's width.
 BITMAPS = {
     "background.png": (650, 500, 1),
     "miclefton.png": (282, 23129, 101),
     "micleftoff.png": (282, 23129, 101),
     "micrighton.png": (282, 23129, 101),
     "micrightoff.png": (282, 23129, 101),
+    **{f"pad{c}{axis}.png": (474, 23129, 101) for c in range(1, 6) for axis in ("on", "off")},
     "michandle.png": (90, 150, 1),
     "gain.png": (47, 5353, 101),
     "low.png": (47, 5353, 101),
@@ -88,6 +92,8 @@ SYNC = (590, 95, 619, 117)
 PAD_LEFT = (0, 271, 282, 520)
 PAD_RIGHT = (368, 271, 650, 520)
 PAD_PICTURE_TOP = 271                  # pictures run from here to 500
+PAD_PICTURES = tuple(f"pad{c}{axis}.png" for c in range(1, 6) for axis in ("on", "off"))
+PAD_STRIPS = PAD_PICTURES + ("miclefton.png", "micleftoff.png", "micrighton.png", "micrightoff.png")
 HANDLE = (90, 150)
 ABOUT_TRIGGER = (10, 480, 90, 490)
 TOP_BAR = (0, 0, 650, 30)
@@ -119,7 +125,7 @@ IR_UNLOAD = (140, 5, 160, 25)
 IR_PREV = (502, 5, 516, 25)
 IR_NEXT = (516, 5, 530, 25)
 LIMITER = (536, 6, 562, 24)
-CLIP_LED = (570, 9, 582, 21)
+CLIP_LED = (570, 15, 582, 27)
 OUTPUT_KNOB = (587, 3, 613, 29)
 
 # Cabinet panel children.

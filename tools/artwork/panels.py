@@ -20,9 +20,9 @@ TICKS = 11                            # scale marks around a large knob
 KNOB_SWEEP = math.radians(300)        # from about 7 o'clock to about 5 o'clock
 KNOB_START = math.radians(-150)       # clockwise from 12 o'clock
 # Labels set into the faceplate's bottom border line, under their switches.
-BORDER_LABELS = (("CHANNEL", (L.AMP_CHANNEL[0] + L.AMP_CHANNEL[2]) / 2),
-                 ("FX", (L.FX_ON[0] + L.FX_ON[2]) / 2))
-BORDER_LABEL_SIZE = 7.5
+BORDER_LABELS = (("FX", (L.FX_ON[0] + L.FX_ON[2]) / 2),)
+BORDER_LABEL_SIZE = cv.LABEL_SIZE
+SMALL = cv.LABEL_SIZE                 # every small label of the plate, the bars and the strips
 
 
 def knob_angle(value):
@@ -58,7 +58,7 @@ def _faceplate(ctx):
     for label, x in BORDER_LABELS:
         cv.font(ctx, BORDER_LABEL_SIZE, True, cv.FONT_CONDENSED)
         w = cv.text_width(ctx, label) + 8
-        ctx.rectangle(x - w / 2, b - 10, w, 8)
+        ctx.rectangle(x - w / 2, b - 12, w, 10)
     ctx.set_fill_rule(1)
     ctx.clip()
     for offset, colour in ((1, (1, 1, 1, 0.6)), (0, (*cv.INK, 0.55))):
@@ -68,7 +68,7 @@ def _faceplate(ctx):
         ctx.stroke()
     ctx.restore()
     for label, x in BORDER_LABELS:
-        cv.engraved(ctx, label, x, b - 3, BORDER_LABEL_SIZE, family=cv.FONT_CONDENSED)
+        cv.engraved(ctx, label, x, b - 2, BORDER_LABEL_SIZE, family=cv.FONT_CONDENSED)
 
 
 def _knob_scale(ctx, cx, cy):
@@ -89,8 +89,8 @@ def _knob_scale(ctx, cx, cy):
 def _bracket(ctx, x0, x1, y, label):
     """Group heading: a label in the gap of an engraved line."""
     ctx.save()
-    cv.font(ctx, 7.5, True)
-    w = cv.text_width(ctx, label, 1.2)
+    cv.font(ctx, SMALL, True)
+    w = cv.text_width(ctx, label, 0.6)
     cx = (x0 + x1) / 2
     for dy, colour in ((1, (1, 1, 1, 0.55)), (0, (*cv.INK, 0.7))):
         for a, b in ((x0, cx - w / 2 - 4), (cx + w / 2 + 4, x1)):
@@ -104,7 +104,7 @@ def _bracket(ctx, x0, x1, y, label):
         ctx.set_source_rgba(*colour)
         ctx.stroke()
     ctx.restore()
-    cv.engraved(ctx, label, cx, y + 3.5, 7.5, spacing=1.2)
+    cv.engraved(ctx, label, cx, y + 4, SMALL, spacing=0.6)
 
 
 def _amp_labels(ctx):
@@ -112,24 +112,24 @@ def _amp_labels(ctx):
     # Name plate: the product's name on the left, the maker on the right.
     cv.text(ctx, "Orvandel Selvarine", 25, 65 + 1, 20, (1, 1, 1), True, "l", cv.FONT_SERIF, italic=True, alpha=0.5)
     cv.text(ctx, "Orvandel Selvarine", 25, 65, 20, (0.45, 0.09, 0.07), True, "l", cv.FONT_SERIF, italic=True)
-    cv.engraved(ctx, "GUITAR AMPLIFIER", 27, 75, 7, spacing=1.0, align="l", bold=False)
+    cv.engraved(ctx, "GUITAR AMPLIFIER", 252, 64, SMALL, spacing=0.6, align="l", family=cv.FONT_CONDENSED)
     cv.engraved(ctx, "DOXARO", r - 16, 56, 11, spacing=3.0, align="r")
 
     for _, label, rect, _ in L.AMP_KNOBS:
-        cx = (rect[0] + rect[2]) / 2
-        cv.engraved(ctx, label, cx, KNOB_LABEL_BASELINE, 8.5, family=cv.FONT_CONDENSED)
+        # The long "PRESENCE" leans away from "MASTER" so that the two keep a gap.
+        cx = (rect[0] + rect[2]) / 2 + {"PRESENCE": -3, "MASTER": 2}.get(label, 0)
+        cv.engraved(ctx, label, cx, KNOB_LABEL_BASELINE, SMALL, family=cv.FONT_CONDENSED)
         _knob_scale(ctx, rect[0] + L.KNOB_FACE / 2, rect[1] + L.KNOB_FACE / 2)
-    _bracket(ctx, 440, 580, 68, "TREMOLO \u00b7 REVERB")
+    _bracket(ctx, 436, 584, 67, "TREMOLO \u00b7 REVERB")
 
     cx, _ = _rect_centre(L.AMP_ON)
-    cv.engraved(ctx, "AMP ON", cx, 104, 8.5, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "AMP ON", cx, 104, SMALL, family=cv.FONT_CONDENSED)
     cx, _ = _rect_centre(L.AMP_TYPE)
-    cv.engraved(ctx, "MODEL", cx, 78, 7.5, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "MODEL", cx, 79, SMALL, family=cv.FONT_CONDENSED)
+    # The channel selector's label sits on its left, under the master knob.
+    cv.engraved(ctx, "CHANNEL", L.AMP_CHANNEL[0] - 4, 146, SMALL, family=cv.FONT_CONDENSED, align="r")
     cx, _ = _rect_centre(L.SYNC)
-    cv.engraved(ctx, "SYNC", cx, 92, 7.5, family=cv.FONT_CONDENSED)
-    # "ON" marks next to the toggles' upper position.
-    for rect in (L.SYNC, L.FX_ON):
-        cv.engraved(ctx, "ON", rect[2] + 9, rect[1] + 9, 6.5, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "SYNC", cx, 93, SMALL, family=cv.FONT_CONDENSED)
 
 
 def _divider(ctx):
@@ -140,8 +140,8 @@ def _divider(ctx):
         ctx.set_source(cv.linear(x - 1.5, 0, x + 1.5, 0, [(0, (0.45, 0.42, 0.36)), (0.5, (0.93, 0.90, 0.82)), (1, (0.45, 0.42, 0.36))]))
         ctx.fill()
     cx = (x0 + x1) / 2
-    cv.printed(ctx, "CLOSE", cx, 292, 8, spacing=1.0, family=cv.FONT_CONDENSED)
-    cv.printed(ctx, "FAR", cx, 452, 8, spacing=1.0, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "CLOSE", cx, 293, SMALL, spacing=0.8, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "FAR", cx, 453, SMALL, spacing=0.8, family=cv.FONT_CONDENSED)
     # A tapering arrow from "close" to "far".
     ctx.move_to(cx, 302)
     ctx.line_to(cx, 432)
@@ -153,9 +153,9 @@ def _divider(ctx):
     ctx.line_to(cx, 438)
     ctx.close_path()
     ctx.fill()
-    for y, left, right in ((350, "\u25c0 MIC 1", None), (392, None, "MIC 2 \u25b6")):
-        cv.printed(ctx, left or right, cx, y, 8, family=cv.FONT_CONDENSED)
-    cv.printed(ctx, "DISTANCE", cx, 372, 6.5, bold=False, spacing=0.6)
+    for y, label in ((348, "\u25c0 MIC 1"), (396, "MIC 2 \u25b6")):
+        cv.printed(ctx, label, cx, y, SMALL, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "DISTANCE", cx, 376, SMALL, family=cv.FONT_CONDENSED)
 
 
 def background():
@@ -212,13 +212,12 @@ def top_bar():
     cv.recess(ctx, x0, y0, x1 - x0, y1 - y0)
     x0, y0, x1, y1 = L.VU_METER
     cv.recess(ctx, x0 - 2, y0 - 2, x1 - x0 + 4, y1 - y0 + 4, 1.5, (0.02, 0.02, 0.02))
-    cv.printed(ctx, "INPUT LEVEL", (x0 + x1) / 2, 8, 6.5, family=cv.FONT_CONDENSED, spacing=0.4)
     x0, y0, x1, y1 = L.PROGRAM_MENU
     cv.recess(ctx, x0, y0, x1 - x0 + 29, y1 - y0)
     for label, rect in L.GATE_KNOBS:
-        cv.printed(ctx, label[:3], (rect[0] + rect[2]) / 2, 10, 6.5, family=cv.FONT_CONDENSED)
+        cv.printed(ctx, label[:3], (rect[0] + rect[2]) / 2, 10, SMALL, family=cv.FONT_CONDENSED)
     x0, y0, x1, y1 = L.GATE_ON
-    cv.printed(ctx, "GATE", (x0 + x1) / 2, 11, 7, family=cv.FONT_CONDENSED, spacing=0.6)
+    cv.printed(ctx, "GATE", (x0 + x1) / 2, 12, SMALL, family=cv.FONT_CONDENSED)
     # Thin separators between the groups, like the seams of a rack strip.
     for x in (118.5, 363.5, 484.5, 562.5, 605.5):
         for dx, colour in ((0, (0, 0, 0, 0.6)), (1, (1, 1, 1, 0.08))):
@@ -238,10 +237,10 @@ def bottom_bar():
     cv.printed(ctx, "DOXARO", (x0 + x1) / 2, top + 10, 11, spacing=2.6)
     x0, y0, x1, y1 = L.IR_NAME
     cv.recess(ctx, x0 - 1, y0 - 2, x1 - x0 + 2, y1 - y0 + 4)
-    cv.printed(ctx, "IR", 109, 19, 9)
-    cv.printed(ctx, "OUT", 631, 19, 8, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "IR", 109, 19, SMALL)
+    cv.printed(ctx, "OUT", 631, 19, SMALL, family=cv.FONT_CONDENSED)
     x0, y0, x1, y1 = L.CLIP_LED
-    cv.printed(ctx, "CLIP", (x0 + x1) / 2, 7.5, 6.5, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "CLIP", (x0 + x1) / 2, y0 - 3, SMALL, family=cv.FONT_CONDENSED)
     for x in (98.5, 533.5):
         for dx, colour in ((0, (0, 0, 0, 0.6)), (1, (1, 1, 1, 0.08))):
             ctx.move_to(x + dx, 4)
@@ -272,14 +271,14 @@ def cabinet_panel():
     for rects, x, align in (((L.CAB1_ON, L.MIC1_PHASE, L.MIC1_AXIS), 47, "r"),
                             ((L.CAB2_ON, L.MIC2_PHASE, L.MIC2_AXIS), 603, "l")):
         for rect, label in zip(rects, ("ON", "PHASE", "AXIS")):
-            cv.printed(ctx, label, x, rect[1] + 13.5, 7.5, family=cv.FONT_CONDENSED, align=align)
-    cv.printed(ctx, "CAB 1", 8, 90, 8, align="l", spacing=0.6)
-    cv.printed(ctx, "CAB 2", 642, 90, 8, align="r", spacing=0.6)
-    cv.printed(ctx, "CAB", 325, 17.5, 7.5, family=cv.FONT_CONDENSED)
-    cv.printed(ctx, "MIC", 325, 41.5, 7.5, family=cv.FONT_CONDENSED)
+            cv.printed(ctx, label, x, rect[1] + 14, SMALL, family=cv.FONT_CONDENSED, align=align)
+    cv.printed(ctx, "CAB 1", 8, 91, SMALL, align="l", spacing=0.4)
+    cv.printed(ctx, "CAB 2", 642, 91, SMALL, align="r", spacing=0.4)
+    cv.printed(ctx, "CAB", 325, 18, SMALL, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "MIC", 325, 42, SMALL, family=cv.FONT_CONDENSED)
     x0, y0, x1, y1 = L.CAB_TYPE
-    cv.printed(ctx, "MONO", x0 - 5, 90, 7.5, family=cv.FONT_CONDENSED, align="r")
-    cv.printed(ctx, "STEREO", x1 + 5, 90, 7.5, family=cv.FONT_CONDENSED, align="l")
+    cv.printed(ctx, "MONO", x0 - 5, 91, SMALL, family=cv.FONT_CONDENSED, align="r")
+    cv.printed(ctx, "STEREO", x1 + 5, 91, SMALL, family=cv.FONT_CONDENSED, align="l")
     for x in (7, 643):
         cv.screw(ctx, x, 8, 2.6, 0.4 if x < 100 else 1.1)
     return s
@@ -322,9 +321,9 @@ def mono_strip():
     a, b = travel[0] + 5, travel[1] + 5
     _slot(ctx, a - 3, b + 3, 7)
     _ticks(ctx, a, b, 11)
-    cv.printed(ctx, "CAB 1", a - 10, 11, 7.5, family=cv.FONT_CONDENSED, align="r")
-    cv.printed(ctx, "CAB 2", b + 10, 11, 7.5, family=cv.FONT_CONDENSED, align="l")
-    cv.printed(ctx, "BLEND", (a + b) / 2, 23, 7, family=cv.FONT_CONDENSED, spacing=0.8)
+    cv.printed(ctx, "CAB 1", a - 10, 12, SMALL, family=cv.FONT_CONDENSED, align="r")
+    cv.printed(ctx, "CAB 2", b + 10, 12, SMALL, family=cv.FONT_CONDENSED, align="l")
+    cv.printed(ctx, "BLEND", (a + b) / 2, 23, SMALL, family=cv.FONT_CONDENSED, spacing=0.6)
     return s
 
 
@@ -334,10 +333,10 @@ def stereo_strip():
         a, b = travel[0] + 5, travel[1] + 5
         _slot(ctx, a - 3, b + 3, 7)
         _ticks(ctx, a, b, 5)
-        cv.printed(ctx, label, (a + b) / 2, 23, 7, family=cv.FONT_CONDENSED, spacing=0.5)
+        cv.printed(ctx, label, (a + b) / 2, 23, SMALL, family=cv.FONT_CONDENSED, spacing=0.3)
         if label.startswith("PAN"):
-            cv.printed(ctx, "L", a - 1, 23, 6.5, family=cv.FONT_CONDENSED, align="l")
-            cv.printed(ctx, "R", b + 1, 23, 6.5, family=cv.FONT_CONDENSED, align="r")
+            cv.printed(ctx, "L", a - 1, 23, SMALL, family=cv.FONT_CONDENSED, align="l")
+            cv.printed(ctx, "R", b + 1, 23, SMALL, family=cv.FONT_CONDENSED, align="r")
     return s
 
 
@@ -371,7 +370,7 @@ def about_box():
     # The area of L.ABOUT_VERSION (476, 192 to 531, 207) stays clear for it;
     # the format sits on the left of the same line.
     vx0, vy0, vx1, vy1 = L.ABOUT_VERSION
-    cv.engraved(ctx, "VST 2.4 PLUG-IN", w - vx1, vy1 - 4, 8, align="l", spacing=1.0)
+    cv.engraved(ctx, "VST 2.4 PLUG-IN", w - vx1, vy1 - 3, SMALL, align="l", spacing=0.6)
     ctx.move_to(60, 183.5)
     ctx.line_to(w - 60, 183.5)
     ctx.set_source_rgba(*cv.INK, 0.35)
@@ -388,9 +387,9 @@ def about_box():
     for line, bold in lines:
         cv.engraved(ctx, line, cx, y, 10.5, bold=bold)
         y += 18
-    cv.engraved(ctx, "VST is a trademark of Steinberg Media Technologies GmbH.", cx, 350, 8, bold=False)
-    cv.engraved(ctx, "\u00a9 Doxaro. All rights reserved.", cx, 364, 8, bold=False)
-    cv.engraved(ctx, "Click anywhere to close", cx, 384, 8.5, spacing=0.8)
+    cv.engraved(ctx, "VST is a trademark of Steinberg Media Technologies GmbH.", cx, 346, SMALL, bold=False)
+    cv.engraved(ctx, "\u00a9 Doxaro. All rights reserved.", cx, 362, SMALL, bold=False)
+    cv.engraved(ctx, "Click anywhere to close", cx, 384, SMALL, spacing=0.6)
     for x, y in ((36, 36), (w - 36, 36), (36, h - 36), (w - 36, h - 36)):
         cv.screw(ctx, x, y, 4, 0.3 + x * 0.01)
     return s

@@ -111,6 +111,12 @@ def quantise(rgb):
         return palette, np.searchsorted(unique, keys).astype(np.uint8).reshape(rgb.shape[:2])
     step = max(1, len(flat) // SAMPLE_PIXELS)
     palette = _median_cut(flat[::step].astype(np.int32), PALETTE_SIZE)
+    return palette, nearest(rgb, palette)
+
+
+def nearest(rgb, palette):
+    """Indices of the palette entries that stand for the colours of an (h, w, 3) uint8 picture."""
+    flat = rgb.reshape(-1, 3)
     levels = 1 << LUT_BITS
     shift = 8 - LUT_BITS
     grid = (np.arange(levels) << shift) + (1 << shift) // 2
@@ -125,7 +131,7 @@ def quantise(rgb):
     lut = np.argmin(((p * p) @ weight)[None, :] - 2 * cross, axis=1).astype(np.uint8)
     q = (flat >> shift).astype(np.int32)
     indices = lut[(q[:, 0] << (2 * LUT_BITS)) | (q[:, 1] << LUT_BITS) | q[:, 2]]
-    return palette, indices.reshape(rgb.shape[:2])
+    return indices.reshape(rgb.shape[:2])
 
 
 def write_png(path, surface, palette=False):

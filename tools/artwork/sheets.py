@@ -24,6 +24,16 @@ def _load(folder, name):
     return cairo.ImageSurface.create_from_png(os.path.join(folder, name))
 
 
+def _mirrored(picture):
+    out = cv.surface(picture.get_width(), picture.get_height())
+    ctx = cairo.Context(out)
+    ctx.translate(picture.get_width(), 0)
+    ctx.scale(-1, 1)
+    ctx.set_source_surface(picture)
+    ctx.paint()
+    return out
+
+
 def _frame(ctx, picture, frames, k, x, y, clip=None):
     """Draws frame k of a vertical strip at x, y (optionally clipped to w, h)."""
     w = picture.get_width()
@@ -133,17 +143,23 @@ def mockup(folder, path, programs_header):
 
     # Microphone pads: picture frame by distance, sliding with the handle.
     hw, hh = L.HANDLE
-    for pad, pos, dist, axis, pictures, left in ((L.PAD_LEFT, p[27], p[28], p[26], ("miclefton.png", "micleftoff.png"), True),
-                                                 (L.PAD_RIGHT, p[36], p[37], p[35], ("micrighton.png", "micrightoff.png"), False)):
+    for pad, cab, pos, dist, axis, left in ((L.PAD_LEFT, p[24], p[27], p[28], p[26], True),
+                                            (L.PAD_RIGHT, p[33], p[36], p[37], p[35], False)):
         l, t, r, b = pad
         hx = hw // 2 + int((r - hw - l) * pos) + l
         hy = hh // 2 + int((b - hh - t) * dist) + t
         k = min(100, max(0, int((hy - hh // 2 - 271) / (99 / 101))))
-        x = hx + hw // 2 - 282 if left else hx + hw // 2 - 90
+        # The cabinet as the engine picks it: ceil(4 v + 1), 1 outside 1..5.
+        number = math.ceil(4 * cab + 1)
+        number = number if 1 <= number <= 5 else 1
+        picture = bmp[f"pad{number}{'on' if axis == 0 else 'off'}.png"]
+        if not left:
+            picture = _mirrored(picture)
+        wide = picture.get_width()
         ctx.save()
         ctx.rectangle(l, t, r - l, b - t)
         ctx.clip()
-        _frame(ctx, bmp[pictures[0 if axis == 0 else 1]], 101, k, x, L.PAD_PICTURE_TOP, (282, 229))
+        _frame(ctx, picture, 101, k, hx - wide // 2, L.PAD_PICTURE_TOP, (wide, 229))
         ctx.set_source_surface(bmp["michandle.png"], hx - hw // 2, hy - hh // 2)
         ctx.paint()
         ctx.restore()
