@@ -402,7 +402,8 @@ void doxaroGUI::updateControl(int index)
         return;
     case param::Mic1Axis:
     case param::Mic2Axis:
-        control(index)->setValue(v);
+        // The switch shows the axis that plays (upper picture on axis).
+        control(index)->setValue(float(displayedEntry(index, v)));
         padPicture(index);
         return;
     case param::Mic1Pos:

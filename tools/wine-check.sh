@@ -212,7 +212,8 @@ else
   else
     cat "$scratch/editor-check.log"
     cp "$scratch/editor-window.bmp" "$win/editor-window-wine.bmp"
-    echo "  screenshot kept in $win/editor-window-wine.bmp"
+    cp "$scratch/editor-window-menu.bmp" "$win/editor-menu-wine.bmp"
+    echo "  screenshots kept in $win/editor-window-wine.bmp and $win/editor-menu-wine.bmp"
   fi
   # The preview host of the Windows build: its own Win32 window with the DLL's
   # editor for a few seconds of idle and audio, closed by itself.

@@ -1,6 +1,8 @@
 // The plug-in DLL's editor under Windows (Wine): opened in a host window by
 // the editor opcodes, a click on "Bypass" reaching the plug-in and the host
-// as automation, a screenshot of the editor, closed and opened again.
+// as automation, a screenshot of the editor, the program menu's list opened
+// (screenshot beside the first, "-menu" added to its name) and driven by
+// keys, closed and opened again.
 // Prints one line per check and "editor check passed" at the end.
 #include <windows.h>
 
@@ -134,8 +136,31 @@ int main(int argc, char** argv)
         pump(e, 10);
         ok &= check(e->getParameter(e, 0) != before && automations > automated && edits >= 2,
                     "a click on Bypass reaches the plug-in and the host");
-        if (round == 0)
+        if (round == 0) {
             ok &= check(screenshot(child, argv[2]), "screenshot");
+            // The program menu: its list opens over the editor and takes the keyboard.
+            const int program = int(e->dispatcher(e, vst::effGetProgram, 0, 0, nullptr, 0.0f));
+            PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 15));
+            PostMessageA(child, WM_LBUTTONUP, 0, MAKELPARAM(200, 15));
+            pump(e, 10);
+            ok &= check(GetFocus() == child, "the open program list has the keyboard");
+            std::string menuShot = argv[2];
+            const std::size_t dot = menuShot.rfind('.');
+            menuShot.insert(dot == std::string::npos ? menuShot.size() : dot, "-menu");
+            ok &= check(screenshot(child, menuShot.c_str()), "screenshot with the program list open");
+            for (WORD vk : {WORD(VK_DOWN), WORD(VK_RETURN)}) {
+                INPUT key[2]{};
+                key[0].type = key[1].type = INPUT_KEYBOARD;
+                key[0].ki.wVk = key[1].ki.wVk = vk;
+                key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, key, sizeof key[0]);
+                pump(e, 5);
+            }
+            pump(e, 10);
+            ok &= check(e->dispatcher(e, vst::effGetProgram, 0, 0, nullptr, 0.0f) == (program + 1) % 24,
+                        "Down and Return in the list choose the next program");
+            ok &= check(GetFocus() != child, "the list gives the keyboard back when it closes");
+        }
         e->dispatcher(e, vst::effEditClose, 0, 0, nullptr, 0.0f);
         pump(e, 2);
         ok &= check(GetWindow(host, GW_CHILD) == nullptr, "effEditClose removes the editor window");
