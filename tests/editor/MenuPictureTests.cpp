@@ -19,6 +19,7 @@
 #include "gui/KeyEvent.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
+#include "tests/support/TextContrast.h"
 
 namespace editor::test {
 namespace {
@@ -29,20 +30,9 @@ constexpr double kTextContrast = 4.5;      // WCAG, normal text
 constexpr double kLineContrast = 3.0;      // WCAG, graphics (separators)
 constexpr int kStrongTextPixels = 6;       // pixels at full contrast an entry's text must have
 
-// WCAG relative luminance of an opaque premultiplied 0xRRGGBBAA pixel.
-double luminance(std::uint32_t pixel)
-{
-    auto channel = [](std::uint32_t v) {
-        const double c = double(v & 0xFF) / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(pixel >> 24) + 0.7152 * channel(pixel >> 16) + 0.0722 * channel(pixel >> 8);
-}
-
 double contrast(std::uint32_t a, std::uint32_t b)
 {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return text_contrast::ratio(text_contrast::luminance(a), text_contrast::luminance(b));
 }
 
 // The pixels of a rectangle of the picture: the colour most of them have
