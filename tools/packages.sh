@@ -3,9 +3,10 @@
 # and the CI script.
 
 # The editor's artwork generator (tools/artwork) and its tests: cairo and
-# numpy for Debian's own Python 3, and the DejaVu fonts the labels use.
+# numpy for Debian's own Python 3, and the DejaVu fonts the labels use
+# (the condensed faces come from fonts-dejavu-extra).
 SELVARINE_ARTWORK_PACKAGES=(
-  python3 python3-cairo python3-numpy fonts-dejavu-core
+  python3 python3-cairo python3-numpy fonts-dejavu-core fonts-dejavu-extra
 )
 
 # The user manual (cmake/Manual.cmake): pandoc for Markdown to HTML,

@@ -6,7 +6,8 @@
 Bitmaps: every bitmap the editor loads exists, decodes and has its size;
 knob film strips turn steadily clockwise over about 300 degrees; the speaker
 pictures zoom out steadily; two-state pictures differ between their states;
-every small label is legible at 100 % (capitals 8 pixels tall, contrast 4.5:1).
+every small label is legible at 100 % (capitals 8 pixels tall, contrast 4.5:1)
+and keeps a clear gap to its neighbours on the same row.
 Reproduced: the generator draws the same pixels as the committed files (the
 pad pictures, which take most of the generator's time, at sample frames).
 Exits with 77 (skipped) when cairo or numpy is not installed.
@@ -81,6 +82,9 @@ VISIBLE_ROWS = 199                # rows of a pad frame above the bottom bar
 # Legibility of small labels (WCAG 2 relative luminance and contrast ratio).
 MIN_CAP_HEIGHT = 8
 MIN_CONTRAST = 4.5
+# Neighbouring labels on a row: letters of a word stand 1 to 2 pixels apart,
+# so words closer than this read as one.
+MIN_LABEL_GAP = 6
 SPEAKER_ROW = 100
 SEARCH_COLUMNS = 100
 
@@ -162,6 +166,30 @@ def legibility(pixels, box):
     cap = int(rows.max() - rows.min() + 1) if len(rows) else 0
     lighter, darker = max(ground, ink), min(ground, ink)
     return cap, (lighter + 0.05) / (darker + 0.05)
+
+
+def crowded_neighbours(labels, min_gap=MIN_LABEL_GAP):
+    """Pairs of labels on the same row (their capitals share a pixel row) less
+    than min_gap pixels apart, as (text, text, gap) from the recorded boxes."""
+    crowded = []
+    for i, (a, (al, at, ar, ab)) in enumerate(labels):
+        for b, (bl, bt, br, bb) in labels[i + 1:]:
+            if at < bb and bt < ab:
+                gap = max(bl - ar, al - br)
+                if gap < min_gap:
+                    crowded.append((a, b, gap))
+    return crowded
+
+
+_recorded = None
+
+
+def recorded_label_boxes():
+    """The generator's label boxes, drawn once for every test that needs them."""
+    global _recorded
+    if _recorded is None:
+        _recorded = label_boxes()
+    return _recorded
 
 
 def png_size(path):
@@ -322,13 +350,33 @@ class Bitmaps(unittest.TestCase):
         self.assertGreater(luminance(lamp[0]).mean(), luminance(lamp[1]).mean())
 
     def test_small_labels_are_legible(self):
-        for name, labels in label_boxes().items():
+        for name, labels in recorded_label_boxes().items():
             pixels = load(os.path.join(folder(), name))
             for text, box in labels:
                 with self.subTest(name=name, label=text):
                     cap, contrast = legibility(pixels, box)
                     self.assertGreaterEqual(cap, MIN_CAP_HEIGHT, "capitals too small")
                     self.assertGreaterEqual(contrast, MIN_CONTRAST, "too little contrast")
+
+    def test_labels_on_a_row_keep_apart(self):
+        for name, labels in recorded_label_boxes().items():
+            with self.subTest(name=name):
+                self.assertEqual(crowded_neighbours(labels), [], "words run together")
+
+    def test_crowding_is_measured_along_a_row_only(self):
+        # A knob label's capitals span rows 77..85.
+        knob = ("MASTER", (342, 77, 389, 85))
+        cases = [
+            ("a word 5 pixels on", ("MODEL", (394, 77, 430, 85)), True),
+            ("a word 6 pixels on", ("MODEL", (395, 77, 430, 85)), False),
+            ("a word overlapping it", ("MODEL", (388, 71, 428, 79)), True),
+            ("a word on its left", ("HIGH", (310, 77, 338, 85)), True),
+            ("a word whose capitals end where its own begin", ("MODEL", (388, 69, 428, 77)), False),
+            ("a word below it", ("CHANNEL", (334, 138, 387, 146)), False),
+        ]
+        for what, other, crowded in cases:
+            with self.subTest(what):
+                self.assertEqual(bool(crowded_neighbours([knob, other])), crowded)
 
     def test_legibility_measure_tells_small_and_faint_labels(self):
         # The measure itself, on labels drawn for it: 6-pixel capitals and

@@ -19,7 +19,8 @@ LABEL_SIZE = 11
 
 # While a list is set here, every label drawn (engraved, printed or on a
 # button) is appended to it as (text, (left, top, right, bottom)) in device
-# pixels: the box of the label's capitals, for checks of legibility.
+# pixels: the box of the label's capitals, from the ink of its first letter to
+# that of its last, for checks of legibility and of the gaps between labels.
 _labels = None
 
 
@@ -138,10 +139,12 @@ def rounded_rect(ctx, x, y, w, h, r):
     ctx.close_path()
 
 
-def font(ctx, size, bold=False, family=FONT_SANS, italic=False):
+def font(ctx, size, bold=False, family=FONT_SANS, italic=False, narrow=1.0):
+    """Selects the face; `narrow` below 1 draws the letters that much narrower
+    at the same height, for labels set tight over a row of controls."""
     ctx.select_font_face(family, cairo.FONT_SLANT_ITALIC if italic else cairo.FONT_SLANT_NORMAL,
                          cairo.FONT_WEIGHT_BOLD if bold else cairo.FONT_WEIGHT_NORMAL)
-    ctx.set_font_size(size)
+    ctx.set_font_matrix(cairo.Matrix(size * narrow, 0, 0, size, 0, 0))
 
 
 def text_width(ctx, s, spacing=0.0):
@@ -149,16 +152,28 @@ def text_width(ctx, s, spacing=0.0):
 
 
 def text(ctx, s, x, y, size, colour, bold=False, align="c", family=FONT_SANS,
-         spacing=0.0, italic=False, alpha=1.0, label=False):
+         spacing=0.0, italic=False, alpha=1.0, label=False, narrow=1.0):
     """Draws s with its baseline at y; align is l, c or r about x. spacing adds
-    letter spacing. `label` records the text's box while LabelBoxes collects."""
-    font(ctx, size, bold, family, italic)
+    letter spacing, narrow narrows the letters (see `font`). `label` records
+    the text's box while LabelBoxes collects."""
+    font(ctx, size, bold, family, italic, narrow)
     w = text_width(ctx, s, spacing)
     left = x - w / 2 if align == "c" else (x - w if align == "r" else x)
     if label and _labels is not None:
-        ink = ctx.text_extents(s)
-        corners = [ctx.user_to_device(px, py) for px in (round(left) + ink.x_bearing, round(left) + w)
-                   for py in (y + ink.y_bearing, y)]
+        # From the first letter's ink to the last's, as the letters are placed below.
+        if spacing == 0.0:
+            ink = ctx.text_extents(s)
+            x0, x1 = round(left) + ink.x_bearing, round(left) + ink.x_bearing + ink.width
+        else:
+            spans, pen = [], left
+            for ch in s:
+                e = ctx.text_extents(ch)
+                if e.width > 0:
+                    spans.append((round(pen) + e.x_bearing, round(pen) + e.x_bearing + e.width))
+                pen += e.x_advance + spacing
+            x0, x1 = min(a for a, _ in spans), max(b for _, b in spans)
+        top = y + ctx.text_extents(s).y_bearing
+        corners = [ctx.user_to_device(px, py) for px in (x0, x1) for py in (top, y)]
         xs, ys = [c[0] for c in corners], [c[1] for c in corners]
         _labels.append((s, (min(xs), min(ys), max(xs), max(ys))))
     ctx.set_source_rgba(*colour, alpha)
@@ -174,16 +189,16 @@ def text(ctx, s, x, y, size, colour, bold=False, align="c", family=FONT_SANS,
     return w
 
 
-def engraved(ctx, s, x, y, size, colour=INK, bold=True, align="c", family=FONT_SANS, spacing=0.0):
+def engraved(ctx, s, x, y, size, colour=INK, bold=True, align="c", family=FONT_SANS, spacing=0.0, narrow=1.0):
     """Text cut into a light plate: a light lip below the dark letters."""
-    text(ctx, s, x, y + 1, size, (1, 1, 1), bold, align, family, spacing, alpha=0.55)
-    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True)
+    text(ctx, s, x, y + 1, size, (1, 1, 1), bold, align, family, spacing, alpha=0.55, narrow=narrow)
+    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True, narrow=narrow)
 
 
-def printed(ctx, s, x, y, size, colour=LEGEND, bold=True, align="c", family=FONT_SANS, spacing=0.0):
+def printed(ctx, s, x, y, size, colour=LEGEND, bold=True, align="c", family=FONT_SANS, spacing=0.0, narrow=1.0):
     """Print on a dark plate: a dark shadow above the light letters keeps them crisp."""
-    text(ctx, s, x, y - 1, size, (0, 0, 0), bold, align, family, spacing, alpha=0.5)
-    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True)
+    text(ctx, s, x, y - 1, size, (0, 0, 0), bold, align, family, spacing, alpha=0.5, narrow=narrow)
+    return text(ctx, s, x, y, size, colour, bold, align, family, spacing, label=True, narrow=narrow)
 
 
 def radial(cx, cy, r0, r1, stops, fx=None, fy=None):

@@ -7,8 +7,8 @@
 tree. --only draws just the named bitmaps (for quick looks while drawing);
 the sheets are then skipped. --keep-pads copies the committed pad pictures
 instead of drawing them (they take most of the time; the artwork test checks
-them frame by frame on its own). Needs Debian's python3-cairo, python3-numpy and
-fonts-dejavu-core.
+them frame by frame on its own). Needs Debian's python3-cairo, python3-numpy,
+fonts-dejavu-core and fonts-dejavu-extra.
 """
 
 import argparse

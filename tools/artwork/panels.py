@@ -23,6 +23,14 @@ KNOB_START = math.radians(-150)       # clockwise from 12 o'clock
 BORDER_LABELS = (("FX", (L.FX_ON[0] + L.FX_ON[2]) / 2),)
 BORDER_LABEL_SIZE = cv.LABEL_SIZE
 SMALL = cv.LABEL_SIZE                 # every small label of the plate, the bars and the strips
+# The knobs stand 50 pixels apart, the gate's 24: their labels are set in
+# narrowed capitals of the full height so that words keep clear gaps. Every
+# control's label on the plate shares the knobs' face.
+PLATE_LABEL_NARROW = 0.88
+GATE_LABEL_NARROW = 0.8
+# The long "PRESENCE" leans away from "MASTER" by these few pixels.
+KNOB_LABEL_SHIFT = {"PRESENCE": -2}
+MODEL_LABEL_BASELINE = 74             # above the model selector, clear of the knob labels' row
 
 
 def knob_angle(value):
@@ -56,7 +64,7 @@ def _faceplate(ctx):
     ctx.save()
     ctx.rectangle(0, 0, L.WINDOW[0], L.WINDOW[1])
     for label, x in BORDER_LABELS:
-        cv.font(ctx, BORDER_LABEL_SIZE, True, cv.FONT_CONDENSED)
+        cv.font(ctx, BORDER_LABEL_SIZE, True, cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
         w = cv.text_width(ctx, label) + 8
         ctx.rectangle(x - w / 2, b - 12, w, 10)
     ctx.set_fill_rule(1)
@@ -68,7 +76,7 @@ def _faceplate(ctx):
         ctx.stroke()
     ctx.restore()
     for label, x in BORDER_LABELS:
-        cv.engraved(ctx, label, x, b - 2, BORDER_LABEL_SIZE, family=cv.FONT_CONDENSED)
+        cv.engraved(ctx, label, x, b - 2, BORDER_LABEL_SIZE, family=cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
 
 
 def _knob_scale(ctx, cx, cy):
@@ -116,20 +124,20 @@ def _amp_labels(ctx):
     cv.engraved(ctx, "DOXARO", r - 16, 56, 11, spacing=3.0, align="r")
 
     for _, label, rect, _ in L.AMP_KNOBS:
-        # The long "PRESENCE" leans away from "MASTER" so that the two keep a gap.
-        cx = (rect[0] + rect[2]) / 2 + {"PRESENCE": -3, "MASTER": 2}.get(label, 0)
-        cv.engraved(ctx, label, cx, KNOB_LABEL_BASELINE, SMALL, family=cv.FONT_CONDENSED)
+        cx = (rect[0] + rect[2]) / 2 + KNOB_LABEL_SHIFT.get(label, 0)
+        cv.engraved(ctx, label, cx, KNOB_LABEL_BASELINE, SMALL, family=cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
         _knob_scale(ctx, rect[0] + L.KNOB_FACE / 2, rect[1] + L.KNOB_FACE / 2)
     _bracket(ctx, 436, 584, 67, "TREMOLO \u00b7 REVERB")
 
     cx, _ = _rect_centre(L.AMP_ON)
-    cv.engraved(ctx, "AMP ON", cx, 104, SMALL, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "AMP ON", cx, 104, SMALL, family=cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
     cx, _ = _rect_centre(L.AMP_TYPE)
-    cv.engraved(ctx, "MODEL", cx, 79, SMALL, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "MODEL", cx, MODEL_LABEL_BASELINE, SMALL, family=cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
     # The channel selector's label sits on its left, under the master knob.
-    cv.engraved(ctx, "CHANNEL", L.AMP_CHANNEL[0] - 4, 146, SMALL, family=cv.FONT_CONDENSED, align="r")
+    cv.engraved(ctx, "CHANNEL", L.AMP_CHANNEL[0] - 4, 146, SMALL, family=cv.FONT_CONDENSED, align="r",
+                narrow=PLATE_LABEL_NARROW)
     cx, _ = _rect_centre(L.SYNC)
-    cv.engraved(ctx, "SYNC", cx, 93, SMALL, family=cv.FONT_CONDENSED)
+    cv.engraved(ctx, "SYNC", cx, 93, SMALL, family=cv.FONT_CONDENSED, narrow=PLATE_LABEL_NARROW)
 
 
 def _divider(ctx):
@@ -215,9 +223,10 @@ def top_bar():
     x0, y0, x1, y1 = L.PROGRAM_MENU
     cv.recess(ctx, x0, y0, x1 - x0 + 29, y1 - y0)
     for label, rect in L.GATE_KNOBS:
-        cv.printed(ctx, label[:3], (rect[0] + rect[2]) / 2, 10, SMALL, family=cv.FONT_CONDENSED)
+        cv.printed(ctx, label[:3], (rect[0] + rect[2]) / 2, 10, SMALL, family=cv.FONT_CONDENSED,
+                   narrow=GATE_LABEL_NARROW)
     x0, y0, x1, y1 = L.GATE_ON
-    cv.printed(ctx, "GATE", (x0 + x1) / 2, 12, SMALL, family=cv.FONT_CONDENSED)
+    cv.printed(ctx, "GATE", (x0 + x1) / 2, 12, SMALL, family=cv.FONT_CONDENSED, narrow=GATE_LABEL_NARROW)
     # Thin separators between the groups, like the seams of a rack strip.
     for x in (118.5, 363.5, 484.5, 562.5, 605.5):
         for dx, colour in ((0, (0, 0, 0, 0.6)), (1, (1, 1, 1, 0.08))):
