@@ -449,14 +449,20 @@ void doxaroGUI::padPicture(int index)
     const float axis = plugin_.parameter(left ? param::Mic1Axis : param::Mic2Axis);
     const std::string_view name = layout::padPictureName(type, axis);
     XySlider* p = pad(left ? param::Mic1Pos : param::Mic2Pos);
-    if (p->background().name() == name)
-        return;
-    // The library holds pad pictures only while a pad shows them: dropping the
-    // old one first frees its pixels before the next one is decoded.
-    p->setBackground({});
-    const layout::BitmapSize size = layout::bitmapSize(name);
-    p->setBackground(bitmaps_.getTransient(name, size.width, size.height, p->rightSide()));
-    p->invalid();
+    gui::Bitmap& shown = padPictures_[left ? 0 : 1];
+    if (shown.isNull() || shown.name() != name) {
+        // The library holds pad pictures only while someone shows them:
+        // dropping the old one first frees its pixels before the next one
+        // is decoded.
+        p->setBackground({});
+        shown = {};
+        const layout::BitmapSize size = layout::bitmapSize(name);
+        shown = bitmaps_.getTransient(name, size.width, size.height, p->rightSide());
+    }
+    if (p->background().isNull() || p->background().name() != name) {
+        p->setBackground(shown);
+        p->invalid();
+    }
 }
 
 void doxaroGUI::showStrip(bool stereo)

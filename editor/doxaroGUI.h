@@ -127,6 +127,9 @@ private:
     bool panelAttached_ = false;
     bool stereoAttached_ = false;
     std::vector<std::string> responseFiles_; // the files of the response menu, full paths
+    // The pads' pictures (left, right), kept while the window is closed so
+    // that opening it again decodes nothing.
+    std::array<gui::Bitmap, 2> padPictures_;
 };
 
 } // namespace editor

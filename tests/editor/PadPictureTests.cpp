@@ -113,6 +113,12 @@ TEST(PadPicture, StepsThroughEveryCabinetHoldingOnlyThePicturesShown)
             EXPECT_EQ(f.gui->bitmapLibrary().transientPixels(), 2 * picture) << step << ", " << axis;
         }
     }
+    // Closed and opened again, the editor shows the same two pictures,
+    // kept meanwhile rather than decoded once more.
+    f.gui->close();
+    EXPECT_EQ(f.gui->bitmapLibrary().transientPixels(), 2 * picture);
+    f.build();
+    EXPECT_EQ(f.gui->bitmapLibrary().transientPixels(), 2 * picture);
 }
 
 } // namespace
