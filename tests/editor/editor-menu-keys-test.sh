@@ -38,9 +38,11 @@ done
 [ -n "${display:-}" ] || fail "Xvfb did not start"
 export DISPLAY=:$display
 
-# Waits up to 3 s until a shell condition holds.
+# Waits until a shell condition holds, up to the given seconds (default 10;
+# sanitizer builds on a busy machine start and react slowly).
 wait_for() {
-  for _ in $(seq 1 30); do
+  local tenths=$(( ${2:-10} * 10 ))
+  for _ in $(seq 1 "$tenths"); do
     eval "$1" && return 0
     sleep 0.1
   done
@@ -57,9 +59,9 @@ open() { ! grep -q '^program ' "$scratch/out"; }
 #   session NAME KEYS-AFTER-OPENING [KEYS-AFTER-CLOSING]
 session() {
   local name=$1 keys=$2 later=${3:-}
-  "$editor" --run-for 8 --idle-hz 30 >"$scratch/out" 2>&1 &
+  "$editor" --run-for 15 --idle-hz 30 >"$scratch/out" 2>&1 &
   editor_pid=$!
-  wait_for 'grep -q "^editor open" "$scratch/out"' || fail "$name: the editor did not open"
+  wait_for 'grep -q "^editor open" "$scratch/out"' 30 || fail "$name: the editor did not open"
   local window host_focus
   window=$(xdotool search --sync --name "Selvarine" | head -n 1)
   host_focus=$(focus)
