@@ -6,6 +6,8 @@
 // Prints one line per check and "editor check passed" at the end.
 #include <windows.h>
 
+#include "tests/windows/TypeKey.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -149,11 +151,7 @@ int main(int argc, char** argv)
             menuShot.insert(dot == std::string::npos ? menuShot.size() : dot, "-menu");
             ok &= check(screenshot(child, menuShot.c_str()), "screenshot with the program list open");
             for (WORD vk : {WORD(VK_DOWN), WORD(VK_RETURN)}) {
-                INPUT key[2]{};
-                key[0].type = key[1].type = INPUT_KEYBOARD;
-                key[0].ki.wVk = key[1].ki.wVk = vk;
-                key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-                SendInput(2, key, sizeof key[0]);
+                typeKey(vk);
                 pump(e, 5);
             }
             pump(e, 10);

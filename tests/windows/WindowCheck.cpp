@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include "tests/windows/TypeKey.h"
+
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -270,11 +272,7 @@ int main()
     check(pump({&editor.frame}, 3000, [&] { return editor.menu->isOpen() && GetFocus() == editor.hwnd(); }),
           "an open menu list takes the keyboard");
     for (WORD vk : {WORD(VK_DOWN), WORD(VK_RETURN)}) {
-        INPUT key[2]{};
-        key[0].type = key[1].type = INPUT_KEYBOARD;
-        key[0].ki.wVk = key[1].ki.wVk = vk;
-        key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, key, sizeof key[0]);
+        typeKey(vk);
         pump({&editor.frame}, 50);
     }
     check(pump({&editor.frame}, 3000, [&] { return !editor.menu->isOpen() && GetFocus() == host; }) &&
